@@ -1,0 +1,35 @@
+#include "ui/form1.h"
+
+namespace zelvane {
+
+std::wstring Form1::ScriptPath() { return runtime_.AppPath() + std::wstring(kScriptName); }
+
+// Writes run.bat beside the program and runs it minimized. Every step skips on failure and nothing
+// is reported; but a script that could not be written in full is never run, so a failed write
+// cannot start the game on the map of an earlier launch.
+void Form1::LaunchEditor(const std::wstring& mapName) {
+    ResumeNext step;
+    ResumeNext write;
+    std::wstring commandLine;
+    step([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, mapName); });
+    step([&] { runtime_.Kill(ScriptPath()); });
+    write([&] { runtime_.OpenForOutput(kScriptFileNumber, ScriptPath()); });
+    write([&] { runtime_.PrintLine(kScriptFileNumber, ChangeToGameFolderLine()); });
+    write([&] { runtime_.PrintLine(kScriptFileNumber, commandLine); });
+    write([&] { runtime_.Close(kScriptFileNumber); });
+    if (write.LastError() != error::kNone) {
+        step([&] { runtime_.Close(kScriptFileNumber); });
+        return;
+    }
+    step([&] { runtime_.Shell(ScriptPath(), kMinimizedFocus, ScriptStartFolder()); });
+}
+
+// New Map: ask for a name, refuse an empty or untouched answer, open the editor on the rest.
+void Form1::Command2_Click() {
+    const std::wstring answer = runtime_.InputBox(kNewMapPrompt, kNewMapTitle, kMapExtension);
+    const std::optional<std::wstring> newName = NewMapName(answer);
+    if (!newName) return;
+    LaunchEditor(*newName);
+}
+
+}  // namespace zelvane

@@ -1,0 +1,77 @@
+#include "core/launcher.h"
+
+namespace zelvane {
+
+std::wstring Caption(ProgramVersion version) {
+    return std::wstring(kTitle) + L" v" + std::to_wstring(version.major) + L"." + std::to_wstring(version.minor) +
+           L"." + std::to_wstring(version.revision);
+}
+
+std::wstring ChangeToGameFolderLine() { return L"cd " + std::wstring(kGameFolder); }
+
+std::wstring ScriptStartFolder() { return std::wstring(kGameFolder.substr(0, 2)) + L"\\"; }
+
+namespace {
+
+bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
+
+bool TakesCaret(wchar_t c) {
+    switch (c) {
+        case L'^':
+        case L'&':
+        case L'|':
+        case L'<':
+        case L'>':
+        case L'"':
+            return true;
+        default:
+            return false;
+    }
+}
+
+}  // namespace
+
+std::wstring EscapeForBatchLine(std::wstring_view text) {
+    std::wstring line;
+    line.reserve(text.size() + text.size() / 4);
+    for (wchar_t c : text) {
+        if (IsControl(c)) continue;
+        if (TakesCaret(c)) line += L'^';
+        if (c == L'%') line += L'%';
+        line += c;
+    }
+    return line;
+}
+
+std::wstring UnescapeBatchLine(std::wstring_view line) {
+    std::wstring text;
+    text.reserve(line.size());
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const wchar_t c = line[i];
+        if ((c == L'^' || c == L'%') && i + 1 < line.size() && (c == L'%' ? line[i + 1] == L'%' : true)) {
+            text += line[++i];
+        } else {
+            text += c;
+        }
+    }
+    return text;
+}
+
+std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view mapName) {
+    return std::wstring(kStartGame) + std::wstring(editorSwitch) + EscapeForBatchLine(mapName);
+}
+
+std::optional<std::wstring> NewMapName(std::wstring_view typed) {
+    // Control characters (a pasted line break, a tab) cannot be part of a file name: drop them first.
+    std::wstring kept;
+    for (wchar_t c : typed) {
+        if (!IsControl(c)) kept += c;
+    }
+    const std::wstring_view answer = kept;
+    if (answer.empty() || answer == kMapExtension) return std::nullopt;
+    std::wstring_view base = answer;
+    if (answer.ends_with(kMapExtension)) base = answer.substr(0, answer.find(kMapExtension));
+    return std::wstring(base.substr(0, kMapBaseLength)) + std::wstring(kMapExtension);
+}
+
+}  // namespace zelvane

@@ -1,0 +1,62 @@
+// The launcher's fixed settings and the rules that need no window: the caption, the launch
+// script and the naming of new maps. Everything here is pure and builds on any platform.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvane {
+
+inline constexpr std::wstring_view kTitle = L"Zelvane";
+inline constexpr std::wstring_view kMapFolder = L"C:\\Program Files\\Activision\\Star Trek Armada II\\bzn";
+inline constexpr std::wstring_view kEditorSwitch = L" ~/edit ";
+inline constexpr std::wstring_view kMapPattern = L"*.bzn";
+
+// The game's install folder in its short form, and the launch script's name and file number.
+inline constexpr std::wstring_view kGameFolder = L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1";
+inline constexpr std::wstring_view kScriptName = L"\\run.bat";
+inline constexpr std::wstring_view kStartGame = L"start armada2.exe";
+inline constexpr int kScriptFileNumber = 1;
+// "Minimized with focus": the window style the script runs in.
+inline constexpr int kMinimizedFocus = 2;
+
+inline constexpr std::wstring_view kMapExtension = L".bzn";
+inline constexpr std::wstring_view kNewMapPrompt = L"Enter map file name";
+inline constexpr std::wstring_view kNewMapTitle = L"New Map";
+inline constexpr std::size_t kMapBaseLength = 8;
+
+struct ProgramVersion {
+    std::int16_t major = 0;
+    std::int16_t minor = 0;
+    std::int16_t revision = 0;
+};
+
+// "Zelvane v1.0.1": title, blank, "v" and the three numbers in plain decimal.
+std::wstring Caption(ProgramVersion version);
+
+// First line of the launch script: makes the game folder current.
+std::wstring ChangeToGameFolderLine();
+
+// The folder the command interpreter starts in: the root of the game folder's drive, so that the
+// script's "cd" (which never changes the drive) lands on the game folder.
+std::wstring ScriptStartFolder();
+
+// Writes a text so that the command interpreter reads it back, in a batch file line, as exactly
+// that text: ^ & | < > " get a caret, % is doubled, and control characters (line breaks, tabs,
+// end-of-file marks) are dropped, since none can be part of a file name and any could end the line.
+std::wstring EscapeForBatchLine(std::wstring_view text);
+
+// Reads a batch line written by EscapeForBatchLine back into the text it stands for.
+std::wstring UnescapeBatchLine(std::wstring_view line);
+
+// Second line of the launch script: "start armada2.exe", the editor switch and the map name,
+// the name escaped so that it stays one argument string and never becomes a command.
+std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view mapName);
+
+// The map name a typed answer to the New Map prompt stands for, or nothing when the answer is
+// empty or the untouched default ".bzn". Control characters in the answer are dropped first.
+std::optional<std::wstring> NewMapName(std::wstring_view answer);
+
+}  // namespace zelvane

@@ -1,0 +1,104 @@
+// The runtime services the window's procedures call. The program provides them on Win32
+// (platform/win32_*); the unit tests provide an in-memory stand-in.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "core/launcher.h"
+#include "platform/errors.h"
+
+namespace zelvane {
+
+// A loaded picture, shown by an image control at its natural size.
+class Picture {
+public:
+    virtual ~Picture() = default;
+    virtual int Width() const = 0;   // pixels
+    virtual int Height() const = 0;  // pixels
+};
+using PicturePtr = std::shared_ptr<const Picture>;
+
+// The file list: bare names of the files in a folder that match a pattern, single selection.
+class FileListControl {
+public:
+    // Fails with 76 when the folder does not exist.
+    virtual void SetPath(std::wstring_view folder) = 0;
+    // Fills the list anew from the folder.
+    virtual void SetPattern(std::wstring_view pattern) = 0;
+    virtual int ListCount() const = 0;
+    // -1 when nothing is selected.
+    virtual int ListIndex() const = 0;
+    // Fails with 380 when there is no entry at that index.
+    virtual void SetListIndex(int index) = 0;
+    // Fails with 381 when there is no entry at that index.
+    virtual std::wstring List(int index) const = 0;
+
+protected:
+    ~FileListControl() = default;
+};
+
+class ImageControl {
+public:
+    virtual void SetPicture(PicturePtr picture) = 0;
+    virtual void SetVisible(bool visible) = 0;
+
+protected:
+    ~ImageControl() = default;
+};
+
+class LabelControl {
+public:
+    virtual void SetVisible(bool visible) = 0;
+
+protected:
+    ~LabelControl() = default;
+};
+
+class CaptionControl {
+public:
+    virtual void SetCaption(std::wstring_view caption) = 0;
+
+protected:
+    ~CaptionControl() = default;
+};
+
+// The controls of the main window that code drives.
+struct FormControls {
+    CaptionControl& form;
+    FileListControl& file1;
+    ImageControl& image1;
+    LabelControl& label1;
+};
+
+class Runtime : public FailureSink {
+public:
+    // The folder of the program's executable.
+    virtual std::wstring AppPath() = 0;
+    // Major, minor and revision from the program's version record.
+    virtual ProgramVersion AppVersion() = 0;
+    // Deletes a file; 53 when it does not exist.
+    virtual void Kill(std::wstring_view path) = 0;
+    // Numbered text output: creates or empties the file.
+    virtual void OpenForOutput(int fileNumber, std::wstring_view path) = 0;
+    // One line of 8-bit text ended by CR LF.
+    virtual void PrintLine(int fileNumber, std::wstring_view text) = 0;
+    // Flushes and releases the number; closing a number that is not open does nothing.
+    virtual void Close(int fileNumber) = 0;
+    // Starts a program (a batch script through the command interpreter) without waiting, in the given
+    // window style, with the given current folder. Returns its task identifier; 53 when it does not exist.
+    virtual std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) = 0;
+    // Modal prompt; the empty string on Cancel.
+    virtual std::wstring InputBox(std::wstring_view prompt, std::wstring_view title,
+                                  std::wstring_view defaultAnswer) = 0;
+    virtual int MsgBox(std::wstring_view text, int style, std::wstring_view title) = 0;
+    // 53 when the file does not exist, another number when it is no readable picture.
+    virtual PicturePtr LoadPicture(std::wstring_view path) = 0;
+
+protected:
+    ~Runtime() = default;
+};
+
+}  // namespace zelvane

@@ -1,0 +1,33 @@
+// The file list control on Win32: a single-selection list box filled from a folder.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/runtime.h"
+
+namespace zelvane::win32 {
+
+class Win32FileList final : public FileListControl {
+public:
+    explicit Win32FileList(HWND listBox) : listBox_(listBox) {}
+
+    void SetPath(std::wstring_view folder) override;
+    void SetPattern(std::wstring_view pattern) override;
+    int ListCount() const override { return static_cast<int>(names_.size()); }
+    int ListIndex() const override;
+    void SetListIndex(int index) override;
+    std::wstring List(int index) const override;
+
+private:
+    void Refresh();
+
+    HWND listBox_;
+    std::wstring folder_;
+    std::wstring pattern_ = L"*.*";
+    std::vector<std::wstring> names_;
+};
+
+}  // namespace zelvane::win32

@@ -1,0 +1,171 @@
+#include "platform/win32_runtime.h"
+
+#include <vector>
+
+namespace zelvane::win32 {
+
+namespace {
+
+std::wstring Terminated(std::wstring_view text) { return std::wstring(text); }
+
+bool IsBatchScript(std::wstring_view path) {
+    const auto dot = path.find_last_of(L'.');
+    if (dot == std::wstring_view::npos) return false;
+    const std::wstring extension(path.substr(dot));
+    return ::CompareStringOrdinal(extension.c_str(), -1, L".bat", -1, TRUE) == CSTR_EQUAL ||
+           ::CompareStringOrdinal(extension.c_str(), -1, L".cmd", -1, TRUE) == CSTR_EQUAL;
+}
+
+std::wstring CommandInterpreter() {
+    wchar_t system[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) FailWithLastError();
+    return std::wstring(system, length) + L"\\cmd.exe";
+}
+
+// Text for the script in the code page the command interpreter reads batch files in. Characters
+// the code page cannot hold become '?', never a look-alike (a best-fit '"' or '&' would undo the
+// escaping).
+std::string EncodeForConsole(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int size =
+        ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) FailWithLastError();
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    return bytes;
+}
+
+}  // namespace
+
+std::wstring ModulePath() {
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = ::GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) FailWithLastError();
+        if (length < buffer.size()) return std::wstring(buffer.data(), length);
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+Win32Runtime::~Win32Runtime() = default;
+
+std::wstring Win32Runtime::AppPath() {
+    std::wstring folder = ModulePath();
+    folder.erase(folder.find_last_of(L'\\'));
+    // A root folder keeps its separator: "C:\".
+    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
+    return folder;
+}
+
+ProgramVersion Win32Runtime::AppVersion() {
+    const std::wstring module = ModulePath();
+    DWORD ignored = 0;
+    const DWORD size = ::GetFileVersionInfoSizeW(module.c_str(), &ignored);
+    if (size == 0) FailWithLastError(module);
+    std::vector<unsigned char> record(size);
+    if (!::GetFileVersionInfoW(module.c_str(), 0, size, record.data())) FailWithLastError(module);
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT fixedSize = 0;
+    if (!::VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
+        fixedSize < sizeof(VS_FIXEDFILEINFO)) {
+        Fail(error::kInvalidProcedureCall, module);
+    }
+    // The record's fourth field is the revision; the third is not shown.
+    return ProgramVersion{static_cast<std::int16_t>(HIWORD(fixed->dwFileVersionMS)),
+                          static_cast<std::int16_t>(LOWORD(fixed->dwFileVersionMS)),
+                          static_cast<std::int16_t>(LOWORD(fixed->dwFileVersionLS))};
+}
+
+void Win32Runtime::Kill(std::wstring_view path) {
+    const std::wstring file = Terminated(path);
+    if (!::DeleteFileW(file.c_str())) FailWithLastError(file);
+}
+
+void Win32Runtime::OpenForOutput(int fileNumber, std::wstring_view path) {
+    if (fileNumber < 1 || fileNumber > 511) Fail(error::kBadFileNameOrNumber);
+    if (openFiles_.contains(fileNumber)) Fail(error::kFileAlreadyOpen);
+    const std::wstring file = Terminated(path);
+    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) FailWithLastError(file);
+    openFiles_.emplace(fileNumber, std::move(handle));
+}
+
+void Win32Runtime::PrintLine(int fileNumber, std::wstring_view text) {
+    const auto open = openFiles_.find(fileNumber);
+    if (open == openFiles_.end()) Fail(error::kBadFileNameOrNumber);
+    std::string bytes = EncodeForConsole(text);
+    bytes += "\r\n";
+    DWORD written = 0;
+    if (!::WriteFile(open->second.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        FailWithLastError();
+    }
+    if (written != bytes.size()) Fail(error::kDiskFull);
+}
+
+void Win32Runtime::Close(int fileNumber) {
+    const auto open = openFiles_.find(fileNumber);
+    if (open == openFiles_.end()) return;
+    const HANDLE handle = open->second.release();
+    openFiles_.erase(open);
+    const bool flushed = ::FlushFileBuffers(handle) != 0;
+    const DWORD flushError = ::GetLastError();
+    if (!::CloseHandle(handle)) FailWithLastError();
+    if (!flushed && flushError != ERROR_INVALID_HANDLE) Fail(ErrorNumberFromWin32(flushError));
+}
+
+std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) {
+    const std::wstring program = Terminated(path);
+    const DWORD attributes = ::GetFileAttributesW(program.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(program);
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kFileNotFound, program);
+
+    // A batch script runs through the command interpreter: /d skips AutoRun commands, and /s with
+    // the quoted path in a second pair of quotes keeps the path one word whatever it holds.
+    std::wstring application;
+    std::wstring commandLine;
+    if (IsBatchScript(program)) {
+        application = CommandInterpreter();
+        commandLine = L"cmd.exe /d /s /c \"\"" + program + L"\"\"";
+    } else {
+        application = program;
+        commandLine = L"\"" + program + L"\"";
+    }
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESHOWWINDOW;
+    startup.wShowWindow = static_cast<WORD>(windowStyle);
+    PROCESS_INFORMATION process{};
+    const std::wstring folder = Terminated(startFolder);
+    if (!::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
+        FailWithLastError(program);
+    }
+    UniqueHandle thread(process.hThread);
+    UniqueHandle started(process.hProcess);
+    return process.dwProcessId;
+}
+
+std::wstring Win32Runtime::InputBox(std::wstring_view prompt, std::wstring_view title,
+                                    std::wstring_view defaultAnswer) {
+    return ShowInputBox(owner_, prompt, title, defaultAnswer);
+}
+
+int Win32Runtime::MsgBox(std::wstring_view text, int style, std::wstring_view title) {
+    const std::wstring body = Terminated(text);
+    const std::wstring caption = Terminated(title);
+    return ::MessageBoxW(owner_, body.c_str(), caption.c_str(), static_cast<UINT>(style));
+}
+
+PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) { return LoadPictureFile(path); }
+
+void Win32Runtime::ReportUnhandled(const RuntimeError& failure) {
+    const std::wstring text = failure.Message();
+    ::MessageBoxW(owner_ && ::IsWindowVisible(owner_) ? owner_ : nullptr, text.c_str(), std::wstring(kTitle).c_str(),
+                  MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+    ::ExitProcess(static_cast<UINT>(failure.Number()));
+}
+
+}  // namespace zelvane::win32

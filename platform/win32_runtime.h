@@ -1,0 +1,75 @@
+// The runtime services on Win32.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <vector>
+
+#include "browser/map_browser.h"
+#include "platform/runtime.h"
+#include "platform/win32_base.h"
+
+struct IWICImagingFactory;
+
+namespace zelvane::win32 {
+
+// A picture decoded into a 32-bit top-down DIB section.
+class Win32Picture final : public Picture {
+public:
+    Win32Picture(UniqueBitmap bitmap, int width, int height)
+        : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
+    int Width() const override { return width_; }
+    int Height() const override { return height_; }
+    HBITMAP Bitmap() const { return bitmap_.get(); }
+
+private:
+    UniqueBitmap bitmap_;
+    int width_;
+    int height_;
+};
+
+// Decodes a picture file through the Windows imaging component. Fails with 53 for a missing file,
+// 76 for a missing folder, 75 for a folder or an unreadable file, 481 for anything that is no
+// picture or claims more pixels than a preview can sensibly hold.
+PicturePtr LoadPictureFile(std::wstring_view path);
+
+// Bare names of the entries of a folder; fails with 76 when it is no folder.
+std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder);
+
+// The modal input prompt (a dialog of the program's resources).
+std::wstring ShowInputBox(HWND owner, std::wstring_view prompt, std::wstring_view title,
+                          std::wstring_view defaultAnswer);
+
+class Win32Runtime final : public Runtime {
+public:
+    Win32Runtime() = default;
+    Win32Runtime(const Win32Runtime&) = delete;
+    Win32Runtime& operator=(const Win32Runtime&) = delete;
+    ~Win32Runtime();
+
+    // The window that owns modal boxes.
+    void SetOwner(HWND owner) { owner_ = owner; }
+
+    std::wstring AppPath() override;
+    ProgramVersion AppVersion() override;
+    void Kill(std::wstring_view path) override;
+    void OpenForOutput(int fileNumber, std::wstring_view path) override;
+    void PrintLine(int fileNumber, std::wstring_view text) override;
+    void Close(int fileNumber) override;
+    std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override;
+    std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override;
+    int MsgBox(std::wstring_view text, int style, std::wstring_view title) override;
+    PicturePtr LoadPicture(std::wstring_view path) override;
+    // Shows the error's number and text, then ends the process with the error number as exit code.
+    void ReportUnhandled(const RuntimeError& failure) override;
+
+private:
+    HWND owner_ = nullptr;
+    std::map<int, UniqueFile> openFiles_;
+};
+
+// The path of the running executable.
+std::wstring ModulePath();
+
+}  // namespace zelvane::win32

@@ -1,0 +1,86 @@
+#include "core/launcher.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvane {
+namespace {
+
+TEST(Caption, WritesTitleAndPlainDecimalVersion) {
+    EXPECT_EQ(Caption({1, 0, 1}), L"Zelvane v1.0.1");
+    EXPECT_EQ(Caption({2, 10, 300}), L"Zelvane v2.10.300");
+    EXPECT_EQ(Caption({0, 0, 0}), L"Zelvane v0.0.0");
+}
+
+TEST(ScriptLines, MatchTheGameFolderAndTheStartCommand) {
+    EXPECT_EQ(ChangeToGameFolderLine(), L"cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1");
+    EXPECT_EQ(ScriptStartFolder(), L"C:\\");
+    EXPECT_EQ(EditorCommandLine(kEditorSwitch, L"mymap.bzn"), L"start armada2.exe ~/edit mymap.bzn");
+    EXPECT_EQ(EditorCommandLine(kEditorSwitch, L"my map.bzn"), L"start armada2.exe ~/edit my map.bzn");
+    EXPECT_EQ(EditorCommandLine(kEditorSwitch, L""), L"start armada2.exe ~/edit ");
+}
+
+TEST(EscapeForBatchLine, GuardsEveryCharacterTheInterpreterTreatsSpecially) {
+    const struct {
+        std::wstring_view name;
+        std::wstring_view line;
+    } cases[] = {
+        {L"x&del.bzn", L"x^&del.bzn"},
+        {L"a^b", L"a^^b"},
+        {L"a|b", L"a^|b"},
+        {L"a<b", L"a^<b"},
+        {L"a>b", L"a^>b"},
+        {L"a\"b", L"a^\"b"},
+        {L"%PATH%", L"%%PATH%%"},
+        {L"%%", L"%%%%"},
+        {L"100%.bzn", L"100%%.bzn"},
+        {L"(a) !x! ;,=", L"(a) !x! ;,="},
+        {L"caf\u00E9.bzn", L"caf\u00E9.bzn"},
+        // Control characters could end the line or the file: they are dropped.
+        {L"a\r\nstart evil.exe", L"astart evil.exe"},
+        {L"tab\there", L"tabhere"},
+        {L"eof\x1A.bzn", L"eof.bzn"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(EscapeForBatchLine(c.name), c.line) << "name: " << std::string(c.name.begin(), c.name.end());
+    }
+}
+
+TEST(EscapeForBatchLine, ReadsBackAsTheSameName) {
+    for (std::wstring_view name : {L"mymap.bzn", L"x&y%z%^|<>\"w", L"%%^^&&", L" lead and trail ", L"^", L"%"}) {
+        EXPECT_EQ(UnescapeBatchLine(EscapeForBatchLine(name)), name);
+    }
+}
+
+TEST(NewMapName, FollowsTheNamingTable) {
+    const struct {
+        std::wstring_view answer;
+        std::optional<std::wstring_view> name;
+    } cases[] = {
+        {L"", std::nullopt},
+        {L".bzn", std::nullopt},
+        {L"mymap", L"mymap.bzn"},
+        {L"averylongname", L"averylon.bzn"},
+        {L"mymap.bzn", L"mymap.bzn"},
+        {L"longmapname.bzn", L"longmapn.bzn"},
+        {L"a.bzn.bzn", L"a.bzn"},
+        {L"x.bzny.bzn", L"x.bzn"},
+        {L".bzn.bzn", L".bzn"},
+        {L"MyMap.BZN", L"MyMap.BZ.bzn"},
+        {L"abc.txt", L"abc.txt.bzn"},
+        {L"my map", L"my map.bzn"},
+        {L" ", L" .bzn"},
+        {L"bzn", L"bzn.bzn"},
+        {L"12345678", L"12345678.bzn"},
+        {L"123456789.bzn", L"12345678.bzn"},
+    };
+    for (const auto& c : cases) {
+        const std::optional<std::wstring> name = NewMapName(c.answer);
+        ASSERT_EQ(name.has_value(), c.name.has_value()) << std::string(c.answer.begin(), c.answer.end());
+        if (name) {
+            EXPECT_EQ(*name, *c.name);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace zelvane

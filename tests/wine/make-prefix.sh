@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# make-prefix.sh DIR: makes a Wine prefix for tests in DIR, once; a prefix already made is reused.
+# No Mono or Gecko prompts, no crash dialog (a crash fails fast), and no debug output.
+set -euo pipefail
+dir=$1
+export WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -f "$dir/.zelvane-ready" ]; then exit 0; fi
+rm -rf "$dir"
+mkdir -p "$dir"
+wineboot -i >/dev/null 2>&1
+wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+wineserver -w
+touch "$dir/.zelvane-ready"

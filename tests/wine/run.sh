@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# run.sh PROGRAM [ARGS...]: runs a Windows program under Wine in the tests' prefix
+# (ZELVANE_WINEPREFIX), made first if needed, and returns the program's exit code.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+: "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the tests' Wine prefix}"
+"$here/make-prefix.sh" "$ZELVANE_WINEPREFIX"
+export WINEPREFIX=$ZELVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+exec wine "$@"

@@ -94,8 +94,9 @@ public:
     ComPtr() = default;
     ComPtr(const ComPtr&) = delete;
     ComPtr& operator=(const ComPtr&) = delete;
-    ~ComPtr() {
-        if (p_) p_->Release();
+    ~ComPtr() { reset(); }
+    void reset() {
+        if (p_) std::exchange(p_, nullptr)->Release();
     }
     Interface* operator->() const { return p_; }
     Interface* get() const { return p_; }

@@ -9,17 +9,6 @@ namespace {
 // A preview larger than this is refused before any pixel memory is taken (256 MiB at 4 bytes).
 constexpr UINT kMaxPicturePixels = 64u * 1024u * 1024u;
 
-IWICImagingFactory* ImagingFactory() {
-    // One factory for the program's life, made on first use on the GUI thread.
-    static ComPtr<IWICImagingFactory> factory;
-    if (!factory) {
-        const HRESULT result =
-            ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(factory.put()));
-        if (FAILED(result)) Fail(error::kInvalidPicture);
-    }
-    return factory.get();
-}
-
 void Check(HRESULT result) {
     if (result == E_OUTOFMEMORY) Fail(error::kOutOfMemory);
     if (FAILED(result)) Fail(error::kInvalidPicture);
@@ -27,13 +16,24 @@ void Check(HRESULT result) {
 
 }  // namespace
 
-PicturePtr LoadPictureFile(std::wstring_view path) {
+IWICImagingFactory* Win32Runtime::ImagingFactory() {
+    if (!imaging_) {
+        const HRESULT result =
+            ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imaging_.put()));
+        if (FAILED(result)) return nullptr;
+    }
+    return imaging_.get();
+}
+
+PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) { return LoadPictureFile(ImagingFactory(), path); }
+
+PicturePtr LoadPictureFile(IWICImagingFactory* factory, std::wstring_view path) {
     const std::wstring file(path);
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(file);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kPathFileAccessError, file);
 
-    IWICImagingFactory* factory = ImagingFactory();
+    if (!factory) Fail(error::kInvalidPicture, file);
     ComPtr<IWICBitmapDecoder> decoder;
     const HRESULT opened = factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,
                                                               WICDecodeMetadataCacheOnDemand, decoder.put());

@@ -1,5 +1,8 @@
 #include "platform/win32_runtime.h"
 
+#include <objbase.h>
+#include <wincodec.h>
+
 #include <vector>
 
 namespace zelvane::win32 {
@@ -49,7 +52,13 @@ std::wstring ModulePath() {
     }
 }
 
-Win32Runtime::~Win32Runtime() = default;
+Win32Runtime::Win32Runtime()
+    : comInitialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+
+Win32Runtime::~Win32Runtime() {
+    imaging_.reset();
+    if (comInitialized_) ::CoUninitialize();
+}
 
 std::wstring Win32Runtime::AppPath() {
     std::wstring folder = ModulePath();
@@ -158,8 +167,6 @@ int Win32Runtime::MsgBox(std::wstring_view text, int style, std::wstring_view ti
     const std::wstring caption = Terminated(title);
     return ::MessageBoxW(owner_, body.c_str(), caption.c_str(), static_cast<UINT>(style));
 }
-
-PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) { return LoadPictureFile(path); }
 
 void Win32Runtime::ReportUnhandled(const RuntimeError& failure) {
     const std::wstring text = failure.Message();

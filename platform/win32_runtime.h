@@ -32,7 +32,7 @@ private:
 // Decodes a picture file through the Windows imaging component. Fails with 53 for a missing file,
 // 76 for a missing folder, 75 for a folder or an unreadable file, 481 for anything that is no
 // picture or claims more pixels than a preview can sensibly hold.
-PicturePtr LoadPictureFile(std::wstring_view path);
+PicturePtr LoadPictureFile(IWICImagingFactory* factory, std::wstring_view path);
 
 // Bare names of the entries of a folder; fails with 76 when it is no folder.
 std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder);
@@ -43,7 +43,8 @@ std::wstring ShowInputBox(HWND owner, std::wstring_view prompt, std::wstring_vie
 
 class Win32Runtime final : public Runtime {
 public:
-    Win32Runtime() = default;
+    // Initializes COM on this thread for the imaging component.
+    Win32Runtime();
     Win32Runtime(const Win32Runtime&) = delete;
     Win32Runtime& operator=(const Win32Runtime&) = delete;
     ~Win32Runtime();
@@ -65,6 +66,10 @@ public:
     void ReportUnhandled(const RuntimeError& failure) override;
 
 private:
+    IWICImagingFactory* ImagingFactory();
+
+    bool comInitialized_;
+    ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;
     std::map<int, UniqueFile> openFiles_;
 };

@@ -3,7 +3,7 @@
 # (ZELVANE_WINEPREFIX), made first if needed, and returns the program's exit code.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-: "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the tests' Wine prefix}"
+: "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the Wine prefix of the tests}"
 "$here/make-prefix.sh" "$ZELVANE_WINEPREFIX"
 export WINEPREFIX=$ZELVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exec wine "$@"

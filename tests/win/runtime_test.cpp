@@ -1,0 +1,148 @@
+#include <gtest/gtest.h>
+
+#include "platform/win32_file_list.h"
+#include "platform/win32_runtime.h"
+#include "tests/win/win_test_support.h"
+
+namespace zelvane::testing {
+namespace {
+
+using win32::Win32FileList;
+using win32::Win32Runtime;
+
+// A list box in a window that is never shown.
+class ListBox {
+public:
+    ListBox()
+        : handle_(::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_NOTIFY | LBS_HASSTRINGS, 0, 0, 100, 100, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
+    ~ListBox() { ::DestroyWindow(handle_); }
+    HWND get() const { return handle_; }
+
+private:
+    HWND handle_;
+};
+
+std::vector<std::wstring> Entries(const Win32FileList& list) {
+    std::vector<std::wstring> names;
+    for (int i = 0; i < list.ListCount(); ++i) names.push_back(list.List(i));
+    return names;
+}
+
+TEST(FileList, ListsPlainFilesMatchingThePatternWithoutRegardToCase) {
+    ScratchFolder folder(L"zelvane-list");
+    for (const wchar_t* name : {L"b.bzn", L"A.BZN", L"my map.bzn", L"hidden.bzn", L"system.bzn", L"locked.bzn",
+                                L"a.bmp", L"long.bznx", L"c.BzN"}) {
+        WriteBytes(folder.path() / name, "map");
+    }
+    fs::create_directory(folder.path() / L"folder.bzn");
+    ::SetFileAttributesW((folder / L"hidden.bzn").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    ::SetFileAttributesW((folder / L"system.bzn").c_str(), FILE_ATTRIBUTE_SYSTEM);
+    ::SetFileAttributesW((folder / L"locked.bzn").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    ListBox box;
+    Win32FileList list(box.get());
+    list.SetPath(folder.path().wstring());
+    list.SetPattern(L"*.bzn");
+    EXPECT_EQ(Entries(list), (std::vector<std::wstring>{L"A.BZN", L"b.bzn", L"c.BzN", L"locked.bzn", L"my map.bzn"}));
+    EXPECT_EQ(::SendMessageW(box.get(), LB_GETCOUNT, 0, 0), 5);
+    EXPECT_EQ(list.ListIndex(), -1);
+    list.SetListIndex(4);
+    EXPECT_EQ(list.ListIndex(), 4);
+    EXPECT_EQ(ErrorOf([&] { list.SetListIndex(5); }), error::kInvalidPropertyValue);
+    EXPECT_EQ(list.ListIndex(), 4);
+}
+
+TEST(FileList, RefusesAFolderThatIsMissingOrAFile) {
+    ScratchFolder folder(L"zelvane-list-missing");
+    WriteBytes(folder.path() / L"file", "x");
+    ListBox box;
+    Win32FileList list(box.get());
+    EXPECT_EQ(ErrorOf([&] { list.SetPath(folder / L"missing"); }), error::kPathNotFound);
+    EXPECT_EQ(ErrorOf([&] { list.SetPath(folder / L"file"); }), error::kPathNotFound);
+    list.SetPath(folder.path().wstring());
+    list.SetPattern(L"*.bzn");
+    EXPECT_EQ(list.ListCount(), 0);
+    EXPECT_EQ(ErrorOf([&] { list.SetListIndex(0); }), error::kInvalidPropertyValue);
+}
+
+TEST(Runtime, ReportsTheProgramFolderAndVersion) {
+    Win32Runtime runtime;
+    const std::wstring module = win32::ModulePath();
+    EXPECT_EQ(runtime.AppPath(), module.substr(0, module.find_last_of(L'\\')));
+    const ProgramVersion version = runtime.AppVersion();
+    EXPECT_EQ(version.major, 1);
+    EXPECT_EQ(version.minor, 0);
+    EXPECT_EQ(version.revision, 1);
+}
+
+TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {
+    ScratchFolder folder(L"zelvane-kill");
+    WriteBytes(folder.path() / L"run.bat", "x");
+    Win32Runtime runtime;
+    EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"run.bat"); }), 0);
+    EXPECT_FALSE(fs::exists(folder.path() / L"run.bat"));
+    EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"run.bat"); }), error::kFileNotFound);
+    EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"missing\\run.bat"); }), error::kPathNotFound);
+}
+
+TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
+    ScratchFolder folder(L"zelvane-output");
+    const std::wstring script = folder / L"run.bat";
+    Win32Runtime runtime;
+    for (const wchar_t* map : {L"a long first map name.bzn", L"b.bzn"}) {
+        runtime.OpenForOutput(1, script);
+        runtime.PrintLine(1, L"cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1");
+        runtime.PrintLine(1, std::wstring(L"start armada2.exe ~/edit ") + map);
+        runtime.Close(1);
+    }
+    EXPECT_EQ(ReadBytes(script), "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit b.bzn\r\n");
+    EXPECT_EQ(ErrorOf([&] { runtime.PrintLine(1, L"closed"); }), error::kBadFileNameOrNumber);
+    EXPECT_EQ(ErrorOf([&] { runtime.Close(1); }), 0);
+    runtime.OpenForOutput(1, script);
+    EXPECT_EQ(ErrorOf([&] { runtime.OpenForOutput(1, script); }), error::kFileAlreadyOpen);
+    runtime.Close(1);
+    EXPECT_EQ(ErrorOf([&] { runtime.OpenForOutput(1, folder / L"missing\\run.bat"); }), error::kPathNotFound);
+}
+
+TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
+    // A folder name with blanks, an ampersand and parentheses must stay one path.
+    ScratchFolder folder(L"zelvane shell & (test)");
+    const std::wstring script = folder / L"run.bat";
+    const fs::path marker = folder.path() / L"marker.txt";
+    WriteBytes(script, "cd > \"" + marker.string() + "\"\r\n");
+    Win32Runtime runtime;
+    EXPECT_NE(runtime.Shell(script, 2, L"C:\\"), 0u);
+    ASSERT_TRUE(WaitFor([&] { return fs::exists(marker) && fs::file_size(marker) > 0; }, std::chrono::seconds(20)));
+    EXPECT_EQ(ReadBytes(marker).substr(0, 3), "C:\\");
+    EXPECT_EQ(ErrorOf([&] { runtime.Shell(folder / L"missing.bat", 2, L"C:\\"); }), error::kFileNotFound);
+}
+
+TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
+    ScratchFolder folder(L"zelvane-pictures");
+    WriteBytes(folder.path() / L"map.bmp", SolidBmp(7, 5, 255, 0, 0));
+    WriteBytes(folder.path() / L"text.bmp", "not a picture");
+    WriteBytes(folder.path() / L"empty.bmp", "");
+    fs::create_directory(folder.path() / L"folder.bmp");
+    Win32Runtime runtime;
+    const PicturePtr picture = runtime.LoadPicture(folder / L"MAP.BMP");
+    ASSERT_TRUE(picture);
+    EXPECT_EQ(picture->Width(), 7);
+    EXPECT_EQ(picture->Height(), 5);
+
+    const struct {
+        const wchar_t* name;
+        int number;
+    } failures[] = {
+        {L"missing.bmp", error::kFileNotFound},       {L"missing\\map.bmp", error::kPathNotFound},
+        {L"text.bmp", error::kInvalidPicture},        {L"empty.bmp", error::kInvalidPicture},
+        {L"folder.bmp", error::kPathFileAccessError},
+    };
+    for (const auto& failure : failures) {
+        EXPECT_EQ(ErrorOf([&] { runtime.LoadPicture(folder / failure.name); }), failure.number)
+            << fs::path(failure.name).string();
+    }
+}
+
+}  // namespace
+}  // namespace zelvane::testing

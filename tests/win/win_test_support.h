@@ -1,0 +1,107 @@
+// Helpers for the Windows-side tests: scratch folders, files and small BMP pictures.
+#pragma once
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <thread>
+
+#include "platform/errors.h"
+
+namespace zelvane::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under the temporary folder, removed again at the end of the test.
+class ScratchFolder {
+public:
+    explicit ScratchFolder(const std::wstring& name) : path_(fs::temp_directory_path() / name) {
+        std::error_code ignored;
+        fs::remove_all(path_, ignored);
+        fs::create_directories(path_);
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        for (const auto& entry : fs::recursive_directory_iterator(path_, ignored)) {
+            ::SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        }
+        fs::remove_all(path_, ignored);
+    }
+    const fs::path& path() const { return path_; }
+    std::wstring operator/(const std::wstring& name) const { return (path_ / name).wstring(); }
+
+private:
+    fs::path path_;
+};
+
+inline void WriteBytes(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string ReadBytes(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// An uncompressed 24-bit BMP of one colour.
+inline std::string SolidBmp(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
+    const int stride = (width * 3 + 3) & ~3;
+    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride * height);
+    std::string bytes;
+    const auto put = [&bytes](std::uint32_t value, int size) {
+        for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    bytes += "BM";
+    put(54 + pixelBytes, 4);
+    put(0, 4);
+    put(54, 4);
+    put(40, 4);
+    put(static_cast<std::uint32_t>(width), 4);
+    put(static_cast<std::uint32_t>(height), 4);
+    put(1, 2);
+    put(24, 2);
+    put(0, 4);
+    put(pixelBytes, 4);
+    put(2835, 4);
+    put(2835, 4);
+    put(0, 4);
+    put(0, 4);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            bytes += static_cast<char>(blue);
+            bytes += static_cast<char>(green);
+            bytes += static_cast<char>(red);
+        }
+        bytes.append(static_cast<std::size_t>(stride - width * 3), '\0');
+    }
+    return bytes;
+}
+
+// The error number a statement fails with, or 0.
+inline int ErrorOf(const std::function<void()>& statement) {
+    try {
+        statement();
+    } catch (const RuntimeError& failure) {
+        return failure.Number();
+    }
+    return 0;
+}
+
+// Polls a condition until it holds or the deadline passes, pumping this thread's messages.
+inline bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds deadline) {
+    const auto end = std::chrono::steady_clock::now() + deadline;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return true;
+}
+
+}  // namespace zelvane::testing

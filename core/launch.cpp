@@ -1,8 +1,19 @@
+#include "browser/map_browser.h"
 #include "ui/form1.h"
 
 namespace zelvane {
 
 std::wstring Form1::ScriptPath() { return runtime_.AppPath() + std::wstring(kScriptName); }
+
+// The command interpreter reads the script in its own code page. A map whose name that code page
+// cannot hold is passed by its short name, which names the same file; a name with no short name
+// (a new map) is written as well as the code page allows.
+std::wstring Form1::NameForScript(const std::wstring& mapName) {
+    if (runtime_.FitsOutputCodePage(mapName)) return mapName;
+    const std::wstring shortName = runtime_.ShortName(MapPath(settings_.MapFolder, mapName));
+    if (shortName.empty() || !runtime_.FitsOutputCodePage(shortName)) return mapName;
+    return shortName;
+}
 
 // Writes run.bat beside the program and runs it minimized. Every step skips on failure and nothing
 // is reported; but a script that could not be written in full is never run, so a failed write
@@ -11,7 +22,7 @@ void Form1::LaunchEditor(const std::wstring& mapName) {
     ResumeNext step;
     ResumeNext write;
     std::wstring commandLine;
-    step([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, mapName); });
+    step([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, NameForScript(mapName)); });
     step([&] { runtime_.Kill(ScriptPath()); });
     write([&] { runtime_.OpenForOutput(kScriptFileNumber, ScriptPath()); });
     write([&] { runtime_.PrintLine(kScriptFileNumber, ChangeToGameFolderLine()); });

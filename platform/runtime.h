@@ -87,6 +87,10 @@ public:
     virtual void PrintLine(int fileNumber, std::wstring_view text) = 0;
     // Flushes and releases the number; closing a number that is not open does nothing.
     virtual void Close(int fileNumber) = 0;
+    // Whether the code page that printed lines are written in holds every character of a text.
+    virtual bool FitsOutputCodePage(std::wstring_view text) = 0;
+    // The short (8.3) name of an existing file, or the empty string where it has none.
+    virtual std::wstring ShortName(std::wstring_view path) = 0;
     // Starts a program (a batch script through the command interpreter) without waiting, in the given
     // window style, with the given current folder. Returns its task identifier; 53 when it does not exist.
     virtual std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) = 0;

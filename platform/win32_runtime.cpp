@@ -26,17 +26,20 @@ std::wstring CommandInterpreter() {
     return std::wstring(system, length) + L"\\cmd.exe";
 }
 
-// Text for the script in the code page the command interpreter reads batch files in. Characters
-// the code page cannot hold become '?', never a look-alike (a best-fit '"' or '&' would undo the
-// escaping).
-std::string EncodeForConsole(std::wstring_view text) {
+// Printed lines are in the code page the command interpreter reads batch files in (the OEM one).
+// Characters it cannot hold become '_', never a look-alike: a best-fit '"' or '&' would undo the
+// escaping, and '?' is a wildcard.
+std::string EncodeForConsole(std::wstring_view text, bool* lossy = nullptr) {
+    if (lossy) *lossy = false;
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
+    BOOL usedDefault = FALSE;
     const int size =
-        ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, nullptr, nullptr);
+        ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, "_", &usedDefault);
     if (size <= 0) FailWithLastError();
     std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, nullptr, nullptr);
+    ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, bytes.data(), size, "_", nullptr);
+    if (lossy) *lossy = usedDefault != FALSE;
     return bytes;
 }
 
@@ -123,6 +126,23 @@ void Win32Runtime::Close(int fileNumber) {
     const DWORD flushError = ::GetLastError();
     if (!::CloseHandle(handle)) FailWithLastError();
     if (!flushed && flushError != ERROR_INVALID_HANDLE) Fail(ErrorNumberFromWin32(flushError));
+}
+
+bool Win32Runtime::FitsOutputCodePage(std::wstring_view text) {
+    bool lossy = false;
+    EncodeForConsole(text, &lossy);
+    return !lossy;
+}
+
+std::wstring Win32Runtime::ShortName(std::wstring_view path) {
+    const std::wstring file(path);
+    const DWORD size = ::GetShortPathNameW(file.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring shortPath(size, L'\0');
+    const DWORD length = ::GetShortPathNameW(file.c_str(), shortPath.data(), size);
+    if (length == 0 || length >= size) return {};
+    shortPath.resize(length);
+    return shortPath.substr(shortPath.find_last_of(L'\\') + 1);
 }
 
 std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) {

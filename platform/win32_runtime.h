@@ -58,6 +58,8 @@ public:
     void OpenForOutput(int fileNumber, std::wstring_view path) override;
     void PrintLine(int fileNumber, std::wstring_view text) override;
     void Close(int fileNumber) override;
+    bool FitsOutputCodePage(std::wstring_view text) override;
+    std::wstring ShortName(std::wstring_view path) override;
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override;
     std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override;
     int MsgBox(std::wstring_view text, int style, std::wstring_view title) override;

@@ -46,6 +46,7 @@ private:
     void Form_Load();
 
     std::wstring ScriptPath();
+    std::wstring NameForScript(const std::wstring& mapName);
 
     Runtime& runtime_;
     CaptionControl& Form;

@@ -57,7 +57,8 @@ public:
     std::map<std::wstring, std::string, FoldedLess> files;
     std::map<std::wstring, std::uint32_t, FoldedLess> attributes;  // of files, when not plain
     std::set<std::wstring, FoldedLess> folders;
-    std::set<std::wstring, FoldedLess> unwritable;  // paths that cannot be created or deleted
+    std::set<std::wstring, FoldedLess> unwritable;                // paths that cannot be created or deleted
+    std::map<std::wstring, std::wstring, FoldedLess> shortNames;  // path to short name
     std::vector<Launch> launches;
     std::deque<std::wstring> answers;  // what the prompt returns, in turn; empty is Cancel
     std::vector<Message> prompts;
@@ -97,10 +98,17 @@ public:
     void PrintLine(int fileNumber, std::wstring_view text) override {
         if (!open_.contains(fileNumber)) Fail(error::kBadFileNameOrNumber);
         std::string& bytes = files[open_[fileNumber]];
-        for (wchar_t c : text) bytes += c < 0x80 ? static_cast<char>(c) : '?';
+        for (wchar_t c : text) bytes += c < 0x80 ? static_cast<char>(c) : '_';
         bytes += "\r\n";
     }
     void Close(int fileNumber) override { open_.erase(fileNumber); }
+    bool FitsOutputCodePage(std::wstring_view text) override {
+        return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
+    }
+    std::wstring ShortName(std::wstring_view path) override {
+        const auto found = shortNames.find(std::wstring(path));
+        return found == shortNames.end() ? std::wstring() : found->second;
+    }
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override {
         const auto file = files.find(std::wstring(path));
         if (file == files.end()) Fail(error::kFileNotFound, std::wstring(path));

@@ -126,6 +126,20 @@ TEST_F(Form1Test, EditMapWritesTheTwoLineScriptAndRunsItMinimizedFromDriveC) {
     EXPECT_EQ(t.runtime.launches.size(), 3u);
 }
 
+TEST_F(Form1Test, NamesTheScriptCodePageCannotHoldGoByTheirShortName) {
+    Install({L"\u03A9mega.bzn", L"\u03B1lpha.bzn"});
+    t.runtime.shortNames[kMaps + L"\\\u03A9mega.bzn"] = L"MEGA~1.BZN";
+    ASSERT_TRUE(Start());
+    t.Click(L"\u03A9mega.bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    // Without a short name the name is written as the code page allows.
+    t.Click(L"\u03B1lpha.bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    ASSERT_EQ(t.runtime.launches.size(), 2u);
+    EXPECT_EQ(t.runtime.launches[0].script, ScriptFor("start armada2.exe ~/edit MEGA~1.BZN"));
+    EXPECT_EQ(t.runtime.launches[1].script, ScriptFor("start armada2.exe ~/edit _lpha.bzn"));
+}
+
 TEST_F(Form1Test, DoubleClickOpensTheSelectedMap) {
     Install({L"a.bzn", L"b.bzn"});
     ASSERT_TRUE(Start());

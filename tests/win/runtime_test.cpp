@@ -105,6 +105,28 @@ TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
     EXPECT_EQ(ErrorOf([&] { runtime.OpenForOutput(1, folder / L"missing\\run.bat"); }), error::kPathNotFound);
 }
 
+TEST(Runtime, PrintsInTheConsoleCodePageAndNamesUnfitFilesByTheirShortName) {
+    ScratchFolder folder(L"zelvane-codepage");
+    const std::wstring script = folder / L"run.bat";
+    Win32Runtime runtime;
+    runtime.OpenForOutput(1, script);
+    runtime.PrintLine(1, L"caf\u00E9 \u00FC\u00DF \u03A9 \uFF06");
+    runtime.Close(1);
+    // The fullwidth ampersand must never become a bare '&'.
+    if (::GetOEMCP() == 437 || ::GetOEMCP() == 850) {
+        EXPECT_EQ(ReadBytes(script), "caf\x82 \x81\xE1 " + std::string(::GetOEMCP() == 437 ? "\xEA" : "_") + " _\r\n");
+    }
+    EXPECT_TRUE(runtime.FitsOutputCodePage(L"plain & simple.bzn"));
+    EXPECT_FALSE(runtime.FitsOutputCodePage(L"\u4E16\u754C.bzn"));
+
+    WriteBytes(folder.path() / L"\u4E16\u754C map.bzn", "map");
+    const std::wstring shortName = runtime.ShortName(folder / L"\u4E16\u754C map.bzn");
+    ASSERT_FALSE(shortName.empty());
+    EXPECT_TRUE(runtime.FitsOutputCodePage(shortName));
+    EXPECT_EQ(ReadBytes(folder.path() / shortName), "map");
+    EXPECT_EQ(runtime.ShortName(folder / L"missing.bzn"), L"");
+}
+
 TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
     // A folder name with blanks, an ampersand and parentheses must stay one path.
     ScratchFolder folder(L"zelvane shell & (test)");

@@ -327,6 +327,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             ::SetBkColor(dc, ToColorRef(list.backColour));
             return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
         }
+        case WM_ACTIVATE:
+            // Keep the keyboard focus where it was when the window is activated again.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                const HWND focus = ::GetFocus();
+                if (focus && ::IsChild(window_, focus)) focus_ = focus;
+            } else {
+                ::SetFocus(focus_ ? focus_ : Child(Role::File1));
+            }
+            return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;

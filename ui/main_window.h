@@ -88,6 +88,7 @@ private:
     std::unique_ptr<Win32FileList> file1_;
     std::unique_ptr<Form1> form_;
     int dpi_ = 96;
+    HWND focus_ = nullptr;
     std::array<UniqueFont, 4> fonts_;
     std::shared_ptr<const Picture> image1Picture_;
     std::shared_ptr<const Picture> image2Picture_;

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <initializer_list>
 #include <optional>
+#include <utility>
 
 namespace zelvane::pictures {
 namespace {
@@ -106,18 +108,17 @@ std::optional<Colour> ShipAt(double u, double v) {
     const Colour hull{0.80, 0.81, 0.84}, grille{0.52, 0.64, 0.95}, bussard{0.95, 0.38, 0.22};
     for (const double side : {-1.0, 1.0}) {
         if (auto n = InCapsule(u, v, 4, side * 23, 54, side * 23, 5.0)) {
-            Colour base = hull;
-            if (n->t < 0.06) base = bussard;
-            else if (n->t > 0.2 && n->t < 0.85 && std::abs(n->d) < 0.35) base = grille;
-            return base * Lit(0, n->d * 0.9);
+            const bool grilleHere = n->t > 0.2 && n->t < 0.85 && std::abs(n->d) < 0.35;
+            return (n->t < 0.06 ? bussard : grilleHere ? grille : hull) * Lit(0, n->d * 0.9);
         }
     }
     const double su = (u + 22) / 29, sv = v / 29;
     const double sr = std::sqrt(su * su + sv * sv);
     if (sr <= 1) {
-        Colour base{0.90, 0.90, 0.92};
-        if (sr < 0.14) base = {1.0, 1.0, 1.0};
-        else if (std::abs(sr - 0.45) < 0.035 || std::abs(sr - 0.86) < 0.03) base = {0.62, 0.63, 0.67};
+        const bool ring = std::abs(sr - 0.45) < 0.035 || std::abs(sr - 0.86) < 0.03;
+        const Colour base = sr < 0.14 ? Colour{1.0, 1.0, 1.0}
+                            : ring    ? Colour{0.62, 0.63, 0.67}
+                                      : Colour{0.90, 0.90, 0.92};
         return base * Lit(su * 0.45, sv * 0.45);
     }
     for (const double side : {-1.0, 1.0}) {
@@ -125,9 +126,7 @@ std::optional<Colour> ShipAt(double u, double v) {
     }
     if (auto n = InCapsule(u, v, -6, 0, 10, 0, 3.6)) return hull * Lit(0, n->d * 0.8) * 0.85;
     if (auto n = InCapsule(u, v, 4, 0, 38, 0, 7.0 - 1.5 * std::max(0.0, (u - 24) / 14))) {
-        Colour base = hull;
-        if (u > 35) base = {0.55, 0.56, 0.60};
-        return base * Lit(0, n->d * 0.9);
+        return (u > 35 ? Colour{0.55, 0.56, 0.60} : hull) * Lit(0, n->d * 0.9);
     }
     return std::nullopt;
 }
@@ -140,7 +139,7 @@ Image DrawSpaceship() {
         const double bright = (40 + level * level / 300) / 255.0;
         Blend(image, x, y, {bright, bright, bright}, 1);
         if (i % 16 == 0) {
-            for (const auto& [dx, dy] : {std::pair{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
+            for (const auto& [dx, dy] : std::initializer_list<std::pair<int, int>>{{1, 0}, {-1, 0}, {0, 1}, {0, -1}}) {
                 Blend(image, x + dx, y + dy, {bright, bright, bright}, 0.35);
             }
         }
@@ -189,7 +188,7 @@ Image DrawSampleMap() {
     }
     Random random(7001u);
 
-    // Nebula clouds either side of the middle planet: overlapping soft blobs, lightly speckled.
+    // Nebula clouds either side of the middle planet: overlapping soft blobs, lightly mottled.
     for (const double cloudX : {36.0, 124.0}) {
         struct Blob {
             double x, y, r;
@@ -257,8 +256,8 @@ IconImage WindowIcon(int size, int bitCount) {
     constexpr std::uint8_t kBlack = 0, kSilver = 7, kGrey = 8, kCyan = 14, kWhite = 15;
     const int unit = size / 16;  // 1 for 16 x 16, 2 for 32 x 32
     const int left = unit - 1, right = size - unit, top = unit, bottom = size - 1 - unit;
-    const int captionBottom = top + (unit == 1 ? 4 : 7);
-    const int box = unit == 1 ? 3 : 4, boxX = right - 1 - box, boxY = top + unit;
+    const int captionBottom = top + (unit == 1 ? 4 : 8);
+    const int box = unit == 1 ? 3 : 5, boxX = right - 1 - box, boxY = top + unit;
     IconImage icon{size, bitCount, {}, {}, {}};
     for (int y = 0; y < size; ++y) {
         for (int x = 0; x < size; ++x) {
@@ -362,10 +361,10 @@ std::vector<std::uint8_t> EncodeIcon(const std::vector<IconImage>& images) {
 }
 
 const std::vector<Rgb>& VgaPalette() {
-    static const std::vector<Rgb> palette{
-        {0, 0, 0},     {128, 0, 0},   {0, 128, 0},   {128, 128, 0},   {0, 0, 128},   {128, 0, 128},
-        {0, 128, 128}, {192, 192, 192}, {128, 128, 128}, {255, 0, 0}, {0, 255, 0},   {255, 255, 0},
-        {0, 0, 255},   {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
+    static const std::vector<Rgb> palette{{0, 0, 0},       {128, 0, 0},   {0, 128, 0},   {128, 128, 0},
+                                          {0, 0, 128},     {128, 0, 128}, {0, 128, 128}, {192, 192, 192},
+                                          {128, 128, 128}, {255, 0, 0},   {0, 255, 0},   {255, 255, 0},
+                                          {0, 0, 255},     {255, 0, 255}, {0, 255, 255}, {255, 255, 255}};
     return palette;
 }
 
@@ -373,6 +372,8 @@ std::vector<std::uint8_t> SpaceshipBmp() { return EncodeBmp24(DrawSpaceship()); 
 
 std::vector<std::uint8_t> SampleMapBmp() { return EncodeBmp24(DrawSampleMap(), 2); }
 
-std::vector<std::uint8_t> ProgramIcon() { return EncodeIcon({WindowIcon(32, 1), WindowIcon(32, 4), WindowIcon(16, 4)}); }
+std::vector<std::uint8_t> ProgramIcon() {
+    return EncodeIcon({WindowIcon(32, 1), WindowIcon(32, 4), WindowIcon(16, 4)});
+}
 
 }  // namespace zelvane::pictures

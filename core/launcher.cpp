@@ -1,10 +1,12 @@
 #include "core/launcher.h"
 
+#include "platform/text.h"
+
 namespace zelvane {
 
 std::wstring Caption(ProgramVersion version) {
-    return std::wstring(kTitle) + L" v" + std::to_wstring(version.major) + L"." + std::to_wstring(version.minor) +
-           L"." + std::to_wstring(version.revision);
+    return std::wstring(kTitle) + L" v" + Decimal(version.major) + L"." + Decimal(version.minor) + L"." +
+           Decimal(version.revision);
 }
 
 std::wstring ChangeToGameFolderLine() { return L"cd " + std::wstring(kGameFolder); }

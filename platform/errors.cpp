@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/text.h"
+
 namespace zelvane {
 
 std::wstring_view ErrorText(int number) {
@@ -38,8 +40,7 @@ std::wstring_view ErrorText(int number) {
 }
 
 std::wstring RuntimeError::Message() const {
-    std::wstring text =
-        L"Run-time error '" + std::to_wstring(number_) + L"':\r\n\r\n" + std::wstring(ErrorText(number_));
+    std::wstring text = L"Run-time error '" + Decimal(number_) + L"':\r\n\r\n" + std::wstring(ErrorText(number_));
     if (!path_.empty()) text += L"\r\n\r\n" + path_;
     return text;
 }

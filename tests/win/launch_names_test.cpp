@@ -1,0 +1,198 @@
+// Launches generated map names through the real launch path (Form1, run.bat, the command
+// interpreter, start) and checks that the stand-in game, and nothing else, receives each name.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <random>
+
+#include "core/launcher.h"
+#include "platform/win32_file_list.h"
+#include "platform/win32_runtime.h"
+#include "tests/win/win_test_support.h"
+#include "ui/form1.h"
+
+namespace zelvane::testing {
+namespace {
+
+const fs::path kGameFolder = std::wstring(zelvane::kGameFolder);
+const fs::path kLog = L"C:\\armada2-standin.log";
+
+struct NullCaption final : CaptionControl {
+    void SetCaption(std::wstring_view) override {}
+};
+struct NullImage final : ImageControl {
+    void SetPicture(PicturePtr) override {}
+    void SetVisible(bool) override {}
+};
+struct NullLabel final : LabelControl {
+    void SetVisible(bool) override {}
+};
+
+std::wstring Utf16(const std::string& utf8) {
+    if (utf8.empty()) return {};
+    std::wstring text(utf8.size(), L'\0');
+    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                               text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                                bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                                nullptr)));
+    return bytes;
+}
+
+// The stand-in's log, one line per start: command line TAB current folder.
+std::vector<std::pair<std::wstring, std::wstring>> LogLines() {
+    std::vector<std::pair<std::wstring, std::wstring>> lines;
+    const std::wstring text = Utf16(ReadBytes(kLog));
+    std::size_t start = 0;
+    for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
+        const std::wstring line = text.substr(start, end - start);
+        const auto tab = line.find(L'\t');
+        lines.emplace_back(line.substr(0, tab), tab == std::wstring::npos ? L"" : line.substr(tab + 1));
+    }
+    return lines;
+}
+
+// Map names drawn from every character a Windows file name may hold, with the interpreter's
+// special ones weighted up, blanks at either end, lengths 1 to 200.
+std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
+    const std::wstring special = L"&^%!();,='[]{}~@#$+` ";
+    const std::wstring plain = L"abcXYZ019_-.";
+    const std::wstring wide = L"\u00E9\u00FC\u00DF";  // held by the console code page
+    std::mt19937 random(start);
+    const auto pick = [&random](const std::wstring& from) {
+        return from[std::uniform_int_distribution<std::size_t>(0, from.size() - 1)(random)];
+    };
+    std::vector<std::wstring> names = {L"%PATH%",
+                                       L"%%",
+                                       L"a^b",
+                                       L"x&y",
+                                       L"(a)",
+                                       L"!x!",
+                                       L"x&armada2.exe second",
+                                       L"%~dp0",
+                                       L"a %1 b",
+                                       L"^&^&",
+                                       L"\u00E9t\u00E9",
+                                       L"\u03A9mega & \u4E16\u754C"};
+    for (int i = 0; i < count; ++i) {
+        const int length = std::uniform_int_distribution<int>(1, 196)(random);
+        std::wstring base;
+        for (int j = 0; j < length; ++j) {
+            const int kind = std::uniform_int_distribution<int>(0, 9)(random);
+            base += kind < 5 ? pick(special) : kind < 9 ? pick(plain) : pick(wide);
+        }
+        names.push_back(base);
+    }
+    for (std::wstring& name : names) {
+        // Under Wine a file name is a Linux one: at most 255 bytes in UTF-8, and hidden when it
+        // starts with a full stop.
+        if (name.front() == L'.') name.front() = L'a';
+        while (Utf8(name).size() > 250) name.pop_back();
+        name += L".bzn";
+    }
+    return names;
+}
+
+// The start command collapses runs of blanks when it rebuilds the game's command line; compare
+// such names with that done.
+std::wstring BlanksCollapsed(const std::wstring& text) {
+    std::wstring collapsed;
+    for (wchar_t c : text) {
+        if (c == L' ' && !collapsed.empty() && collapsed.back() == L' ') continue;
+        collapsed += c;
+    }
+    while (!collapsed.empty() && collapsed.front() == L' ') collapsed.erase(0, 1);
+    return collapsed;
+}
+
+TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
+    const char* standIn = std::getenv("ZELVANE_STANDIN");
+    ASSERT_NE(standIn, nullptr) << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+    const char* startText = std::getenv("ZELVANE_NAMES_START");
+    const std::uint32_t start = startText ? static_cast<std::uint32_t>(std::strtoul(startText, nullptr, 10))
+                                          : static_cast<std::uint32_t>(std::random_device{}());
+    const int count = 40;
+    std::cout << "names from start value " << start << " (replay with ZELVANE_NAMES_START=" << start << ")\n";
+
+    const fs::path maps = std::wstring(kMapFolder);
+    std::error_code ignored;
+    fs::remove_all(maps, ignored);
+    fs::create_directories(maps);
+    fs::create_directories(kGameFolder);
+    fs::copy_file(fs::path(std::string("Z:") + standIn), kGameFolder / L"armada2.exe",
+                  fs::copy_options::overwrite_existing);
+    fs::remove(kLog, ignored);
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+
+    const std::vector<std::wstring> names = GeneratedNames(start, count);
+    for (const std::wstring& name : names) WriteBytes(maps / name, "map");
+
+    const HWND listBox = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_HASSTRINGS, 0, 0, 10, 10, nullptr,
+                                           nullptr, nullptr, nullptr);
+    win32::Win32Runtime runtime;
+    win32::Win32FileList file1(listBox);
+    NullCaption caption;
+    NullImage image1;
+    NullLabel label1;
+    Form1 form(runtime, FormControls{caption, file1, image1, label1});
+    ASSERT_TRUE(form.Raise(FormEvent::Load));
+    for (const std::wstring& name : names) {
+        EXPECT_TRUE(fs::exists(maps / name)) << "could not write " << Utf8(name);
+    }
+    ASSERT_EQ(file1.ListCount(), static_cast<int>(names.size()));
+
+    for (int index = 0; index < file1.ListCount(); ++index) {
+        const std::wstring name = file1.List(index);
+        const std::string shown = Utf8(name);
+        const std::size_t before = LogLines().size();
+        file1.SetListIndex(index);
+        ASSERT_TRUE(form.Raise(FormEvent::Command1Click));
+        ASSERT_TRUE(WaitFor([&] { return LogLines().size() > before; }, std::chrono::seconds(20)))
+            << "the game never started for " << shown;
+        // The script and the game have ended when the interpreter is gone; then count the starts.
+        ASSERT_TRUE(WaitFor(
+            [&] {
+                const auto lines = LogLines();
+                return lines.size() == before + 1;
+            },
+            std::chrono::seconds(2)))
+            << "more than one program started for " << shown;
+        const auto [commandLine, folder] = LogLines().back();
+        const auto at = commandLine.find(L" ~/edit ");
+        ASSERT_NE(at, std::wstring::npos) << shown;
+        const std::wstring received = commandLine.substr(at + 8);
+        // A name the script's code page cannot hold goes by its short name, the same file.
+        const std::wstring expected =
+            runtime.FitsOutputCodePage(name) ? BlanksCollapsed(name) : runtime.ShortName((maps / name).wstring());
+        EXPECT_EQ(received, expected) << shown;
+        if (received == name || received == runtime.ShortName((maps / name).wstring())) {
+            EXPECT_EQ(ReadBytes(maps / received), "map") << shown;
+        } else {
+            // Where the start command changed the blanks, the script itself must still hold the name.
+            const std::string script = ReadBytes(runtime.AppPath() + L"\\run.bat");
+            std::wstring text(script.size(), L'\0');
+            text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_OEMCP, 0, script.data(),
+                                                                       static_cast<int>(script.size()), text.data(),
+                                                                       static_cast<int>(text.size()))));
+            const std::wstring prefix = L"\r\nstart armada2.exe ~/edit ";
+            const auto line = text.find(prefix);
+            ASSERT_NE(line, std::wstring::npos) << shown;
+            EXPECT_EQ(UnescapeBatchLine(text.substr(line + prefix.size(), text.size() - line - prefix.size() - 2)),
+                      name)
+                << shown;
+        }
+        EXPECT_EQ(folder, kGameFolder.wstring()) << shown;
+    }
+    EXPECT_EQ(LogLines().size(), names.size()) << "a name started more than one program";
+    ::DestroyWindow(listBox);
+    fs::remove_all(maps, ignored);
+}
+
+}  // namespace
+}  // namespace zelvane::testing

@@ -1,0 +1,177 @@
+// Bad and unusual inputs around the preview and the launch: the program must neither crash nor
+// hang, must show only the states and messages it always shows, and must change nothing else.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <psapi.h>
+
+#include "platform/win32_file_list.h"
+#include "platform/win32_runtime.h"
+#include "tests/win/win_test_support.h"
+#include "ui/form1.h"
+
+namespace zelvane::testing {
+namespace {
+
+using win32::Win32Runtime;
+
+// A 3 x 2 green PNG and a 3 x 2 blue JPEG, small enough to keep here.
+const std::string kPng(
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x02"
+    "\x01\x03\x00\x00\x00\xa7\xba\xf4\x59\x00\x00\x00\x03\x50\x4c\x54\x45\x00\xff\x00\x34\x5e\xc0\xa8"
+    "\x00\x00\x00\x0c\x49\x44\x41\x54\x08\xd7\x63\x60\x60\x60\x00\x00\x00\x04\x00\x01\x27\x34\x27\x0a"
+    "\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+    84);
+const std::string kJpeg(
+    "\xff\xd8\xff\xe0\x00\x10\x4a\x46\x49\x46\x00\x01\x01\x00\x00\x01\x00\x01\x00\x00\xff\xdb\x00\x43"
+    "\x00\x03\x02\x02\x03\x02\x02\x03\x03\x03\x03\x04\x03\x03\x04\x05\x08\x05\x05\x04\x04\x05\x0a\x07"
+    "\x07\x06\x08\x0c\x0a\x0c\x0c\x0b\x0a\x0b\x0b\x0d\x0e\x12\x10\x0d\x0e\x11\x0e\x0b\x0b\x10\x16\x10"
+    "\x11\x13\x14\x15\x15\x15\x0c\x0f\x17\x18\x16\x14\x18\x12\x14\x15\x14\xff\xdb\x00\x43\x01\x03\x04"
+    "\x04\x05\x04\x05\x09\x05\x05\x09\x14\x0d\x0b\x0d\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14"
+    "\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14"
+    "\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\x14\xff\xc0\x00\x11\x08\x00\x02\x00\x03\x03"
+    "\x01\x11\x00\x02\x11\x01\x03\x11\x01\xff\xc4\x00\x14\x00\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x00\x00\x00\x00\x09\xff\xc4\x00\x14\x10\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x00\x00\x00\xff\xc4\x00\x15\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\x06\x09\xff\xc4\x00\x14\x11\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00"
+    "\x00\x00\xff\xda\x00\x0c\x03\x01\x00\x02\x11\x03\x11\x00\x3f\x00\x3d\xd5\x4c\x1d\xff\xd9",
+    286);
+
+// A BMP header that claims a 30000 x 30000 picture and holds a few bytes of pixels.
+std::string HugeClaimBmp() {
+    std::string bytes = SolidBmp(2, 2, 1, 2, 3);
+    const auto put = [&bytes](std::size_t at, std::uint32_t value) {
+        for (int i = 0; i < 4; ++i) bytes[at + static_cast<std::size_t>(i)] = static_cast<char>(value >> (8 * i));
+    };
+    put(18, 30000);
+    put(22, 30000);
+    return bytes;
+}
+
+std::size_t WorkingSet() {
+    PROCESS_MEMORY_COUNTERS counters{};
+    counters.cb = sizeof counters;
+    ::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters);
+    return counters.WorkingSetSize;
+}
+
+TEST(PictureFaults, EveryBadPreviewFailsWithANumberOtherThanFileNotFound) {
+    ScratchFolder folder(L"zelvane-picture-faults");
+    const std::string bmp = SolidBmp(16, 16, 10, 20, 30);
+    WriteBytes(folder.path() / L"truncated.bmp", bmp.substr(0, 70));
+    WriteBytes(folder.path() / L"header-only.bmp", bmp.substr(0, 54));
+    WriteBytes(folder.path() / L"huge.bmp", HugeClaimBmp());
+    WriteBytes(folder.path() / L"garbage.bmp", std::string(4096, '\x5A'));
+    Win32Runtime runtime;
+    const std::size_t before = WorkingSet();
+    for (const wchar_t* name : {L"truncated.bmp", L"header-only.bmp", L"huge.bmp", L"garbage.bmp"}) {
+        const int number = ErrorOf([&] { runtime.LoadPicture(folder / name); });
+        EXPECT_NE(number, error::kFileNotFound) << fs::path(name).string();
+        EXPECT_NE(number, 0) << fs::path(name).string();
+    }
+    // A header that claims 3.6 gigabytes of pixels must not make the program take them.
+    EXPECT_LT(WorkingSet(), before + 64u * 1024u * 1024u);
+}
+
+TEST(PictureFaults, OtherFormatsSavedAsBmpAreShown) {
+    ScratchFolder folder(L"zelvane-picture-formats");
+    WriteBytes(folder.path() / L"png.bmp", kPng);
+    WriteBytes(folder.path() / L"jpeg.bmp", kJpeg);
+    Win32Runtime runtime;
+    for (const wchar_t* name : {L"png.bmp", L"jpeg.bmp"}) {
+        const PicturePtr picture = runtime.LoadPicture(folder / name);
+        ASSERT_TRUE(picture) << fs::path(name).string();
+        EXPECT_EQ(picture->Width(), 3);
+        EXPECT_EQ(picture->Height(), 2);
+    }
+}
+
+TEST(PictureFaults, APreviewLockedByAnotherProgramIsNoMissingFile) {
+    ScratchFolder folder(L"zelvane-picture-locked");
+    const std::wstring path = folder / L"locked.bmp";
+    WriteBytes(path, SolidBmp(4, 4, 1, 2, 3));
+    win32::UniqueFile lock(
+        ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    Win32Runtime runtime;
+    const int number = ErrorOf([&] { runtime.LoadPicture(path); });
+    EXPECT_NE(number, 0);
+    EXPECT_NE(number, error::kFileNotFound);
+}
+
+struct NullCaption final : CaptionControl {
+    void SetCaption(std::wstring_view) override {}
+};
+struct NullImage final : ImageControl {
+    void SetPicture(PicturePtr) override {}
+    void SetVisible(bool) override {}
+};
+struct NullLabel final : LabelControl {
+    void SetVisible(bool) override {}
+};
+
+// The launch path with the real runtime, whose program folder is this test's own folder.
+class LaunchFaults : public ::testing::Test {
+protected:
+    void SetUp() override {
+        // A stand-in game in this prefix must not stay open after a launch.
+        ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+        fs::create_directories(maps_);
+        WriteBytes(maps_ / name_, "map");
+        listBox_ = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_HASSTRINGS, 0, 0, 10, 10, nullptr, nullptr,
+                                     nullptr, nullptr);
+        file1_ = std::make_unique<win32::Win32FileList>(listBox_);
+        form_ = std::make_unique<Form1>(runtime_, FormControls{caption_, *file1_, image1_, label1_});
+        ASSERT_TRUE(form_->Raise(FormEvent::Load));
+        std::error_code ignored;
+        fs::remove_all(script_, ignored);
+    }
+    void TearDown() override {
+        std::error_code ignored;
+        fs::remove_all(maps_, ignored);
+        fs::remove_all(script_, ignored);
+        ::DestroyWindow(listBox_);
+    }
+
+    const fs::path maps_{std::wstring(kMapFolder)};
+    const std::wstring name_ = std::wstring(250 - 4, L'n') + L".bzn";
+    Win32Runtime runtime_;
+    const fs::path script_{runtime_.AppPath() + L"\\run.bat"};
+    HWND listBox_ = nullptr;
+    std::unique_ptr<win32::Win32FileList> file1_;
+    NullCaption caption_;
+    NullImage image1_;
+    NullLabel label1_;
+    std::unique_ptr<Form1> form_;
+};
+
+TEST_F(LaunchFaults, ALongNameIsWrittenWhole) {
+    file1_->SetListIndex(0);
+    ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
+    EXPECT_EQ(ReadBytes(script_), "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit " +
+                                      std::string(name_.begin(), name_.end()) + "\r\n");
+}
+
+TEST_F(LaunchFaults, ALockedScriptIsNeitherChangedNorRun) {
+    const std::string earlier = "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit earlier.bzn\r\n";
+    WriteBytes(script_, earlier);
+    {
+        win32::UniqueFile lock(::CreateFileW(script_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(lock);
+        file1_->SetListIndex(0);
+        // Returns normally: the failure stays inside the launch.
+        ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
+    }
+    EXPECT_EQ(ReadBytes(script_), earlier);
+}
+
+TEST_F(LaunchFaults, AFolderInPlaceOfTheScriptIsLeftAlone) {
+    fs::create_directories(script_ / L"inside");
+    file1_->SetListIndex(0);
+    ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
+    EXPECT_TRUE(fs::is_directory(script_ / L"inside"));
+}
+
+}  // namespace
+}  // namespace zelvane::testing

@@ -219,7 +219,10 @@ void MainWindow::PaintElement(HDC dc, const ControlSpec& control) const {
             UniqueBrush brush(::CreateSolidBrush(ToColorRef(control.colour)));
             SelectGuard brushSelected(dc, brush.get());
             SelectGuard penSelected(dc, ::GetStockObject(NULL_PEN));
-            // With no pen the figure's right and bottom edges are left out: draw one pixel larger.
+            // With no pen the figure's right and bottom edges are left out: draw one pixel larger,
+            // clipped to the box so that no implementation can paint past it.
+            ::SaveDC(dc);
+            ::IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
             if (control.kind == Kind::Oval) {
                 ::Ellipse(dc, box.left, box.top, box.right + 1, box.bottom + 1);
             } else if (control.kind == Kind::Circle) {
@@ -231,6 +234,7 @@ void MainWindow::PaintElement(HDC dc, const ControlSpec& control) const {
                 const int corner = std::min(width, height) / 2;
                 ::RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, corner, corner);
             }
+            ::RestoreDC(dc, -1);
             break;
         }
         case Kind::Label: {

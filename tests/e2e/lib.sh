@@ -1,0 +1,117 @@
+# shellcheck shell=bash disable=SC2034
+# Shared helpers of the end-to-end tests; sourced, not run.
+#
+# The tests drive the real zelvane.exe under Wine on an X display (Xvfb). Nothing here sleeps for
+# a fixed time: every wait polls for the condition it needs, up to a deadline.
+
+e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+repo_dir=$(cd "$e2e_dir/../.." && pwd)
+main_title='^Zelvane v1\.0\.1$'
+failures=0
+passes=0
+
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+# Without a display, runs the calling script again inside its own Xvfb.
+ensure_display() {
+    if [ -z "${DISPLAY:-}" ]; then
+        exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    fi
+}
+
+now_ms() { date +%s%3N; }
+
+pass() {
+    passes=$((passes + 1))
+    echo "PASS: $*"
+}
+
+fail() {
+    failures=$((failures + 1))
+    echo "FAIL: $*"
+}
+
+# wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.
+wait_until() {
+    local deadline=$(($(now_ms) + $1 * 1000))
+    shift
+    until "$@"; do
+        [ "$(now_ms)" -lt "$deadline" ] || return 1
+        sleep 0.05
+    done
+}
+
+# make_test_prefix DIR: a fresh Wine prefix for this test in DIR. With ZELVANE_WINEPREFIX set (as
+# ctest does), that prefix is made once and copied, which is much quicker than a new wineboot.
+make_test_prefix() {
+    local dir=$1
+    if [ -n "${ZELVANE_WINEPREFIX:-}" ]; then
+        "$repo_dir/tests/wine/make-prefix.sh" "$ZELVANE_WINEPREFIX"
+        WINEPREFIX=$ZELVANE_WINEPREFIX wineserver -w
+        cp -a "$ZELVANE_WINEPREFIX" "$dir"
+    else
+        "$repo_dir/tests/wine/make-prefix.sh" "$dir"
+    fi
+    export WINEPREFIX=$dir
+}
+
+# The live processes of this test's prefix, one "pid<TAB>program" line each, the program being
+# the Windows program's file name in lower case ("cmd.exe"). Wine runs a Windows program with its
+# path (Windows or Linux, as it was started) as the first argument; the test's own shells carry
+# WINEPREFIX too but show up as "bash" and are left out.
+prefix_processes() {
+    local environ pid program
+    while read -r environ; do
+        pid=${environ#/proc/}
+        pid=${pid%/environ}
+        program=$( (tr '\0' '\n' <"/proc/$pid/cmdline") 2>/dev/null | head -n 1) || continue
+        program=${program##*[\\/]}
+        case $program in
+            *.exe | *.EXE) printf '%s\t%s\n' "$pid" "${program,,}" ;;
+        esac
+    done < <(grep -lzxF "WINEPREFIX=$WINEPREFIX" /proc/[0-9]*/environ 2>/dev/null)
+}
+
+# Whether any of the named programs runs in this test's prefix.
+any_running() {
+    local names=" $* " line
+    while IFS=$'\t' read -r _ line; do
+        [[ $names == *" $line "* ]] && return 0
+    done < <(prefix_processes)
+    return 1
+}
+
+none_running() { ! any_running "$@"; }
+
+# Pids of the named program in this test's prefix.
+pids_of() {
+    local name=$1 pid program
+    while IFS=$'\t' read -r pid program; do
+        [ "$program" = "$name" ] && echo "$pid"
+    done < <(prefix_processes)
+}
+
+# The id of the visible X window whose name matches the pattern, if any.
+visible_window() {
+    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
+}
+
+has_visible_window() { [ -n "$(visible_window "$1")" ]; }
+
+# end_program PID [PID...]: ends programs started by the test (a wine process started from the
+# shell is the Windows program itself) and collects the first one.
+end_program() {
+    { kill -9 "$@" && wait "$1"; } 2>/dev/null
+}
+
+# Ends whatever still runs in this test's prefix and waits until its server is gone.
+stop_wine() {
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+}
+
+# The last lines of a test: counts, and the exit code for them.
+finish() {
+    echo "$passes passed, $failures failed"
+    [ "$failures" -eq 0 ]
+}

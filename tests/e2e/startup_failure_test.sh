@@ -1,0 +1,115 @@
+#!/usr/bin/env bash
+# startup_failure_test.sh ZELVANE_EXE [ARMADA2_EXE]
+#
+# Starts zelvane.exe where it cannot list maps: (a) the map folder does not exist, (b) the folder
+# holds no *.bzn map (only things that look close to one). Each time the program must show its
+# run-time error box titled "Zelvane", with the error's number, and never its main window; Enter
+# closes the box and the program ends with a non-zero exit code.
+#
+# The box's text is read with the stand-in armada2.exe (its window-text mode); without the second
+# argument the stand-in is looked for where the build puts it, in tests/ beside zelvane.exe.
+set -uo pipefail
+# shellcheck source=tests/e2e/lib.sh
+source "$(dirname "$0")/lib.sh"
+ensure_display "$@"
+
+if [ $# -lt 1 ] || [ ! -f "$1" ]; then
+    echo "usage: $0 ZELVANE_EXE [ARMADA2_EXE]" >&2
+    exit 2
+fi
+zelvane_exe=$(realpath "$1")
+standin_exe=${2:-$(dirname "$zelvane_exe")/tests/armada2.exe}
+if [ ! -f "$standin_exe" ]; then
+    echo "$0: no stand-in armada2.exe at $standin_exe" >&2
+    exit 2
+fi
+standin_exe=$(realpath "$standin_exe")
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-startup.XXXXXX")
+cleanup() {
+    [ -n "${WINEPREFIX:-}" ] && stop_wine
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+started=$(now_ms)
+make_test_prefix "$work/prefix"
+drive_c=$WINEPREFIX/drive_c
+map_folder="$drive_c/Program Files/Activision/Star Trek Armada II/bzn"
+mkdir -p "$drive_c/Zelvane"
+cp "$zelvane_exe" "$drive_c/Zelvane/zelvane.exe"
+cp "$standin_exe" "$work/armada2.exe"
+
+main_seen=no
+# The error box is up; meanwhile note whether the main window ever shows.
+box_is_up() {
+    has_visible_window "$main_title" && main_seen=yes
+    has_visible_window '^Zelvane$'
+}
+program_ended() {
+    has_visible_window "$main_title" && main_seen=yes
+    local state
+    state=$(ps -o stat= -p "$wine_pid")
+    [[ -z $state || $state == Z* ]]
+}
+
+# expect_failure_box CASE ERROR_NUMBER
+expect_failure_box() {
+    local what=$1 number=$2
+    main_seen=no
+    wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1 &
+    wine_pid=$!
+
+    if ! wait_until 15 box_is_up; then
+        fail "$what: no error box titled \"Zelvane\" showed"
+        [ "$main_seen" = no ] || fail "$what: the main window showed"
+        end_program "$wine_pid"
+        stop_wine
+        return
+    fi
+    local text
+    text=$(ZELVANE_STANDIN_SHOW_TEXT=Zelvane wine "$work/armada2.exe" 2>/dev/null)
+    if [[ $text == *"Run-time error '$number':"* ]]; then
+        pass "$what: the box says run-time error $number"
+    elif [[ $text == *"Run-time error"* ]]; then
+        fail "$what: the box reports another error than $number: ${text//$'\n'/ / }"
+    else
+        fail "$what: the box does not say \"Run-time error\": ${text//$'\n'/ / }"
+    fi
+
+    local box
+    box=$(visible_window '^Zelvane$')
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    if ! wait_until 20 program_ended; then
+        fail "$what: the program did not end after Enter on the box"
+        end_program "$wine_pid"
+        stop_wine
+        return
+    fi
+    wait "$wine_pid"
+    local code=$?
+    if [ "$code" -ne 0 ]; then
+        pass "$what: the program ended with exit code $code"
+    else
+        fail "$what: the program ended with exit code 0"
+    fi
+    if [ "$main_seen" = yes ]; then
+        fail "$what: the main window showed"
+    else
+        pass "$what: the main window never showed"
+    fi
+}
+
+rm -rf "$drive_c/Program Files/Activision"
+expect_failure_box "no map folder" 76
+
+# Near misses that the list must not take for maps: other extensions, a longer one, a folder
+# named like a map, and a hidden map (Wine takes dot files for hidden ones).
+mkdir -p "$map_folder/folder.bzn"
+touch "$map_folder/readme.txt" "$map_folder/old.bzn.bak" "$map_folder/.hidden.bzn"
+convert -size 16x16 xc:navy -type TrueColor "BMP3:$map_folder/mymap.bmp"
+expect_failure_box "a map folder without maps" 380
+
+echo "startup failure test took $(($(now_ms) - started)) ms"
+finish

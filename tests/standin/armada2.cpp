@@ -1,0 +1,169 @@
+// Stand-in for the game's armada2.exe, used by the end-to-end tests and the demo install.
+//
+// Every start appends one line to C:\armada2-standin.log, in UTF-8:
+//     <full command line> TAB <current folder> LF
+// so a test can see exactly what the launch script handed over and where it ran. With the
+// environment variable ZELVANE_STANDIN_QUIET set it exits right after that; otherwise it shows a
+// small window naming the map it was asked to edit, until that window is closed.
+//
+// Test aid: with ZELVANE_STANDIN_SHOW_TEXT=<title> set, it logs nothing and instead writes to
+// standard output the text of every visible top-level window with exactly that title and of each
+// of its child windows, one "title<TAB>text" line per window (line breaks in a text shown as "|").
+// That is how a test reads what a message box says.
+#ifndef UNICODE
+#define UNICODE
+#endif
+#ifndef _UNICODE
+#define _UNICODE
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace {
+
+constexpr wchar_t kLogPath[] = L"C:\\armada2-standin.log";
+constexpr wchar_t kQuietVariable[] = L"ZELVANE_STANDIN_QUIET";
+constexpr std::wstring_view kEditSwitch = L"~/edit ";
+constexpr wchar_t kWindowClass[] = L"ZelvaneArmada2StandIn";
+constexpr wchar_t kShowTextVariable[] = L"ZELVANE_STANDIN_SHOW_TEXT";
+
+std::wstring CurrentFolder() {
+    const DWORD needed = GetCurrentDirectoryW(0, nullptr);
+    if (needed == 0) return {};
+    std::wstring folder(needed, L'\0');
+    const DWORD written = GetCurrentDirectoryW(needed, folder.data());
+    folder.resize(written < needed ? written : 0);
+    return folder;
+}
+
+std::wstring Variable(const wchar_t* name) {
+    const DWORD needed = GetEnvironmentVariableW(name, nullptr, 0);
+    if (needed == 0) return {};
+    std::wstring value(needed, L'\0');
+    const DWORD written = GetEnvironmentVariableW(name, value.data(), needed);
+    value.resize(written < needed ? written : 0);
+    return value;
+}
+
+std::string ToUtf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int length = static_cast<int>(text.size());
+    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    if (needed <= 0) return {};
+    std::string bytes(static_cast<std::size_t>(needed), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
+    return bytes;
+}
+
+// One WriteFile call on a handle opened for appending only, so lines from programs that start at
+// the same moment never interleave.
+bool AppendLogLine(std::wstring_view commandLine, std::wstring_view folder) {
+    const std::string line = ToUtf8(commandLine) + '\t' + ToUtf8(folder) + '\n';
+    const HANDLE log = CreateFileW(kLogPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (log == INVALID_HANDLE_VALUE) return false;
+    DWORD written = 0;
+    const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);
+    CloseHandle(log);
+    return ok && written == line.size();
+}
+
+std::wstring MapName(std::wstring_view commandLine) {
+    const std::size_t at = commandLine.find(kEditSwitch);
+    if (at == std::wstring_view::npos) return {};
+    return std::wstring(commandLine.substr(at + kEditSwitch.size()));
+}
+
+std::wstring WindowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    for (wchar_t& c : text) {
+        if (c == L'\r' || c == L'\n') c = L'|';
+    }
+    return text;
+}
+
+struct TextSearch {
+    std::wstring title;
+    std::string found;
+};
+
+BOOL CALLBACK CollectChildText(HWND child, LPARAM search) {
+    TextSearch& s = *reinterpret_cast<TextSearch*>(search);
+    s.found += ToUtf8(s.title) + '\t' + ToUtf8(WindowText(child)) + '\n';
+    return TRUE;
+}
+
+BOOL CALLBACK CollectWindowText(HWND window, LPARAM search) {
+    TextSearch& s = *reinterpret_cast<TextSearch*>(search);
+    if (!IsWindowVisible(window) || WindowText(window) != s.title) return TRUE;
+    s.found += ToUtf8(s.title) + '\t' + ToUtf8(s.title) + '\n';
+    EnumChildWindows(window, CollectChildText, search);
+    return TRUE;
+}
+
+int ShowWindowText(const std::wstring& title) {
+    TextSearch search{title, {}};
+    EnumWindows(CollectWindowText, reinterpret_cast<LPARAM>(&search));
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (out == nullptr || out == INVALID_HANDLE_VALUE) return 2;
+    DWORD written = 0;
+    if (!search.found.empty())
+        WriteFile(out, search.found.data(), static_cast<DWORD>(search.found.size()), &written, nullptr);
+    return search.found.empty() ? 1 : 0;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+int ShowMapWindow(HINSTANCE instance, const std::wstring& mapName, int showCommand) {
+    WNDCLASSW windowClass = {};
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassW(&windowClass) == 0) return 1;
+
+    const std::wstring title = L"Armada II stand-in: " + mapName;
+    HWND window = CreateWindowExW(0, kWindowClass, title.c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                  420, 140, nullptr, nullptr, instance, nullptr);
+    if (window == nullptr) return 1;
+    const std::wstring text = L"The game's map editor would open here on:\r\n" + mapName;
+    // SS_NOPREFIX: an & in a map name is part of the name, not an access key.
+    HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_NOPREFIX, 12, 12, 380, 60,
+                                 window, nullptr, instance, nullptr);
+    SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    // A minimized launch asks for a minimized window; the stand-in is there to be seen.
+    const bool minimized = showCommand == SW_SHOWMINIMIZED || showCommand == SW_SHOWMINNOACTIVE;
+    ShowWindow(window, minimized ? SW_SHOWNORMAL : showCommand);
+    UpdateWindow(window);
+
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageW(&message);
+    }
+    return 0;
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
+    const std::wstring showTextOf = Variable(kShowTextVariable);
+    if (!showTextOf.empty()) return ShowWindowText(showTextOf);
+    const std::wstring commandLine = GetCommandLineW();
+    if (!AppendLogLine(commandLine, CurrentFolder())) return 2;
+    if (GetEnvironmentVariableW(kQuietVariable, nullptr, 0) != 0) return 0;
+    return ShowMapWindow(instance, MapName(commandLine), showCommand);
+}

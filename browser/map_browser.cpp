@@ -42,13 +42,13 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
     return p == pattern.size();
 }
 
-std::vector<std::wstring> ListedNames(std::vector<DirectoryEntry> entries, std::wstring_view pattern) {
+std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern) {
     constexpr std::uint32_t kLeftOut = kAttributeHidden | kAttributeSystem | kAttributeDirectory;
     std::vector<std::wstring> names;
     names.reserve(entries.size());
-    for (DirectoryEntry& entry : entries) {
+    for (const DirectoryEntry& entry : entries) {
         if ((entry.attributes & kLeftOut) == 0 && MatchesPattern(entry.name, pattern)) {
-            names.push_back(std::move(entry.name));
+            names.push_back(entry.name);
         }
     }
     std::sort(names.begin(), names.end(), LessIgnoringCase);

@@ -23,7 +23,7 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern);
 
 // The names a file list shows: files (not folders) that are neither hidden nor system and that
 // match the pattern, sorted without regard to case.
-std::vector<std::wstring> ListedNames(std::vector<DirectoryEntry> entries, std::wstring_view pattern);
+std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern);
 
 // The map folder, one "\" and the map name.
 std::wstring MapPath(std::wstring_view mapFolder, std::wstring_view mapName);

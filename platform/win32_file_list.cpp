@@ -24,25 +24,25 @@ std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder) {
     return entries;
 }
 
+// The folder is read once, here; a new pattern only filters what was read.
 void Win32FileList::SetPath(std::wstring_view folder) {
     const std::wstring path(folder);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Fail(error::kPathNotFound, path);
     }
-    folder_ = path;
-    Refresh();
+    entries_ = ReadDirectory(path);
+    Show();
 }
 
 void Win32FileList::SetPattern(std::wstring_view pattern) {
     pattern_ = pattern;
-    Refresh();
+    Show();
 }
 
-// Reads the folder and fills the list box in one pass, without redrawing in between.
-void Win32FileList::Refresh() {
-    names_.clear();
-    if (!folder_.empty()) names_ = ListedNames(ReadDirectory(folder_), pattern_);
+// Fills the list box in one pass, without redrawing in between.
+void Win32FileList::Show() {
+    names_ = ListedNames(entries_, pattern_);
     std::size_t characters = 0;
     for (const std::wstring& name : names_) characters += name.size() + 1;
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "browser/map_browser.h"
 #include "platform/runtime.h"
 
 namespace zelvane::win32 {
@@ -22,10 +23,10 @@ public:
     std::wstring List(int index) const override;
 
 private:
-    void Refresh();
+    void Show();
 
     HWND listBox_;
-    std::wstring folder_;
+    std::vector<DirectoryEntry> entries_;
     std::wstring pattern_ = L"*.*";
     std::vector<std::wstring> names_;
 };

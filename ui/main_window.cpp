@@ -56,14 +56,14 @@ std::wstring_view InstalledFace(std::wstring_view face) {
     return face;
 }
 
-UniqueFont CreateFontFor(const FontSpec& spec, int dpi) {
+UniqueFont CreateFontFor(const FontSpec& style, int dpi) {
     LOGFONTW font{};
-    font.lfHeight = FontHeightPixels(spec.hundredthsOfPoint, dpi);
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = spec.italic ? TRUE : FALSE;
+    font.lfHeight = FontHeightPixels(style.hundredthsOfPoint, dpi);
+    font.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = style.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    InstalledFace(spec.face).copy(font.lfFaceName, LF_FACESIZE - 1);
+    InstalledFace(style.face).copy(font.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
@@ -164,9 +164,9 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     ApplyDpi();
 }
 
-HFONT MainWindow::FontFor(const FontSpec* spec) const {
+HFONT MainWindow::FontFor(const FontSpec* style) const {
     for (std::size_t i = 0; i < kFonts.size(); ++i) {
-        if (kFonts[i] == spec) return fonts_[i].get();
+        if (kFonts[i] == style) return fonts_[i].get();
     }
     return nullptr;
 }

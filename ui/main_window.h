@@ -48,7 +48,7 @@ private:
     void OnDpiChanged(int dpi, const RECT& suggested);
     void ApplyDpi();
     SIZE FrameSize() const;
-    HFONT FontFor(const FontSpec* spec) const;
+    HFONT FontFor(const FontSpec* style) const;
     void PaintElement(HDC dc, const ControlSpec& control) const;
     void InvalidateControl(Role role);
 

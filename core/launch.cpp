@@ -16,22 +16,19 @@ std::wstring Form1::NameForScript(const std::wstring& mapName) {
 }
 
 // Writes run.bat beside the program and runs it minimized. Every step skips on failure and nothing
-// is reported; but a script that could not be written in full is never run, so a failed write
-// cannot start the game on the map of an earlier launch.
+// is reported; but a script that could not be built and written in full is never run, so a failed
+// write cannot start the game on the map of an earlier launch.
 void Form1::LaunchEditor(const std::wstring& mapName) {
     ResumeNext step;
     ResumeNext write;
     std::wstring commandLine;
-    step([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, NameForScript(mapName)); });
+    write([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, NameForScript(mapName)); });
     step([&] { runtime_.Kill(ScriptPath()); });
     write([&] { runtime_.OpenForOutput(kScriptFileNumber, ScriptPath()); });
     write([&] { runtime_.PrintLine(kScriptFileNumber, ChangeToGameFolderLine()); });
     write([&] { runtime_.PrintLine(kScriptFileNumber, commandLine); });
     write([&] { runtime_.Close(kScriptFileNumber); });
-    if (write.LastError() != error::kNone) {
-        step([&] { runtime_.Close(kScriptFileNumber); });
-        return;
-    }
+    if (write.LastError() != error::kNone) return;
     step([&] { runtime_.Shell(ScriptPath(), kMinimizedFocus, ScriptStartFolder()); });
 }
 

@@ -10,6 +10,8 @@ std::wstring_view ErrorText(int number) {
             return L"Invalid procedure call or argument";
         case error::kOutOfMemory:
             return L"Out of memory";
+        case error::kInternalError:
+            return L"Internal error";
         case error::kBadFileNameOrNumber:
             return L"Bad file name or number";
         case error::kFileNotFound:

@@ -14,6 +14,7 @@ namespace error {
 inline constexpr int kNone = 0;
 inline constexpr int kInvalidProcedureCall = 5;
 inline constexpr int kOutOfMemory = 7;
+inline constexpr int kInternalError = 51;
 inline constexpr int kBadFileNameOrNumber = 52;
 inline constexpr int kFileNotFound = 53;
 inline constexpr int kFileAlreadyOpen = 55;
@@ -60,6 +61,8 @@ public:
             lastError_ = failure.Number();
         } catch (const std::bad_alloc&) {
             lastError_ = error::kOutOfMemory;
+        } catch (const std::exception&) {
+            lastError_ = error::kInternalError;
         }
     }
 
@@ -89,6 +92,8 @@ bool RunEventHandler(FailureSink& sink, Handler&& handler) {
         sink.ReportUnhandled(failure);
     } catch (const std::bad_alloc&) {
         sink.ReportUnhandled(RuntimeError(error::kOutOfMemory));
+    } catch (const std::exception&) {
+        sink.ReportUnhandled(RuntimeError(error::kInternalError));
     }
     return false;
 }

@@ -6,8 +6,8 @@ namespace zelvane::win32 {
 
 namespace {
 
-// A preview larger than this is refused before any pixel memory is taken (256 MiB at 4 bytes).
-constexpr UINT kMaxPicturePixels = 64u * 1024u * 1024u;
+// A preview larger than this is refused before any pixel memory is taken (64 MiB at 4 bytes).
+constexpr UINT kMaxPicturePixels = 16u * 1024u * 1024u;
 
 void Check(HRESULT result) {
     if (result == E_OUTOFMEMORY) Fail(error::kOutOfMemory);

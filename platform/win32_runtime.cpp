@@ -19,10 +19,12 @@ bool IsBatchScript(std::wstring_view path) {
            ::CompareStringOrdinal(extension.c_str(), -1, L".cmd", -1, TRUE) == CSTR_EQUAL;
 }
 
+constexpr wchar_t kScriptVariable[] = L"ZELVANE_SCRIPT";
+
 std::wstring CommandInterpreter() {
     wchar_t system[MAX_PATH];
     const UINT length = ::GetSystemDirectoryW(system, MAX_PATH);
-    if (length == 0 || length >= MAX_PATH) FailWithLastError();
+    if (length == 0 || length >= MAX_PATH) Fail(error::kPathFileAccessError);
     return std::wstring(system, length) + L"\\cmd.exe";
 }
 
@@ -33,6 +35,14 @@ std::string EncodeForConsole(std::wstring_view text, bool* lossy = nullptr) {
     if (lossy) *lossy = false;
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
+    if (::GetOEMCP() == CP_UTF8) {
+        // UTF-8 holds every character, and the conversion takes neither flags nor a default.
+        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+        if (size <= 0) FailWithLastError();
+        std::string bytes(static_cast<std::size_t>(size), '\0');
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
+        return bytes;
+    }
     BOOL usedDefault = FALSE;
     const int size =
         ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, "_", &usedDefault);
@@ -44,6 +54,10 @@ std::string EncodeForConsole(std::wstring_view text, bool* lossy = nullptr) {
 }
 
 }  // namespace
+
+std::wstring ScriptCommandLine(std::wstring_view pathVariable) {
+    return L"cmd.exe /d /v:off /s /c \"\"%" + std::wstring(pathVariable) + L"%\"\"";
+}
 
 std::wstring ModulePath() {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -120,12 +134,10 @@ void Win32Runtime::PrintLine(int fileNumber, std::wstring_view text) {
 void Win32Runtime::Close(int fileNumber) {
     const auto open = openFiles_.find(fileNumber);
     if (open == openFiles_.end()) return;
+    // WriteFile keeps no buffer of ours: closing the handle hands everything to the system.
     const HANDLE handle = open->second.release();
     openFiles_.erase(open);
-    const bool flushed = ::FlushFileBuffers(handle) != 0;
-    const DWORD flushError = ::GetLastError();
     if (!::CloseHandle(handle)) FailWithLastError();
-    if (!flushed && flushError != ERROR_INVALID_HANDLE) Fail(ErrorNumberFromWin32(flushError));
 }
 
 bool Win32Runtime::FitsOutputCodePage(std::wstring_view text) {
@@ -151,13 +163,17 @@ std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(program);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kFileNotFound, program);
 
-    // A batch script runs through the command interpreter: /d skips AutoRun commands, and /s with
-    // the quoted path in a second pair of quotes keeps the path one word whatever it holds.
+    // A batch script runs through the command interpreter: /d skips AutoRun commands, /v:off keeps
+    // '!' plain whatever the registry says, and /s with a second pair of quotes keeps the path one
+    // word. The path itself comes in through a variable: the interpreter expands %...% on its own
+    // command line, even inside quotes, but never expands the value of a variable again.
     std::wstring application;
     std::wstring commandLine;
-    if (IsBatchScript(program)) {
+    const bool script = IsBatchScript(program);
+    if (script) {
         application = CommandInterpreter();
-        commandLine = L"cmd.exe /d /s /c \"\"" + program + L"\"\"";
+        commandLine = ScriptCommandLine(kScriptVariable);
+        if (!::SetEnvironmentVariableW(kScriptVariable, program.c_str())) FailWithLastError();
     } else {
         application = program;
         commandLine = L"\"" + program + L"\"";
@@ -168,12 +184,14 @@ std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process{};
     const std::wstring folder = Terminated(startFolder);
-    if (!::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                          folder.empty() ? nullptr : folder.c_str(), &startup, &process)) {
-        FailWithLastError(program);
-    }
+    const BOOL started =
+        ::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
+                         folder.empty() ? nullptr : folder.c_str(), &startup, &process);
+    const DWORD startError = ::GetLastError();
+    if (script) ::SetEnvironmentVariableW(kScriptVariable, nullptr);
+    if (!started) Fail(ErrorNumberFromWin32(startError), program);
     UniqueHandle thread(process.hThread);
-    UniqueHandle started(process.hProcess);
+    UniqueHandle processHandle(process.hProcess);
     return process.dwProcessId;
 }
 

@@ -14,7 +14,7 @@ struct IWICImagingFactory;
 
 namespace zelvane::win32 {
 
-// A picture decoded into a 32-bit top-down DIB section.
+// A picture in a DIB section: decoded previews are 32-bit, the program's own pictures as stored.
 class Win32Picture final : public Picture {
 public:
     Win32Picture(UniqueBitmap bitmap, int width, int height)
@@ -78,5 +78,8 @@ private:
 
 // The path of the running executable.
 std::wstring ModulePath();
+
+// The command interpreter's command line that runs the batch script named by an environment variable.
+std::wstring ScriptCommandLine(std::wstring_view pathVariable);
 
 }  // namespace zelvane::win32

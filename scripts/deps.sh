@@ -29,7 +29,7 @@ echo "deps.sh: installing ${missing[*]}" >&2
 as_root=()
 if [ "$(id -u)" -ne 0 ]; then
     if command -v sudo >/dev/null 2>&1; then
-        as_root=(sudo)
+        as_root=(sudo -n)
     else
         echo "deps.sh: missing packages (${missing[*]}) and not root; run as root or install sudo" >&2
         exit 1

@@ -25,17 +25,17 @@ inline constexpr Colour kPeriwinkle{128, 128, 255};
 inline constexpr Colour kOliveYellow{192, 192, 0};
 inline constexpr Colour kLightOrange{255, 192, 128};
 
-struct FontSpec {
+struct FontStyle {
     std::wstring_view face;
     int hundredthsOfPoint;
     bool bold;
     bool italic;
 };
 
-inline constexpr FontSpec kSansSerif8{L"MS Sans Serif", 825, false, false};
-inline constexpr FontSpec kSansSerif24{L"MS Sans Serif", 2400, false, false};
-inline constexpr FontSpec kTahoma22{L"Tahoma", 2175, false, false};
-inline constexpr FontSpec kMyriad22{L"MyriadRoman", 2175, true, true};
+inline constexpr FontStyle kSansSerif8{L"MS Sans Serif", 825, false, false};
+inline constexpr FontStyle kSansSerif24{L"MS Sans Serif", 2400, false, false};
+inline constexpr FontStyle kTahoma22{L"Tahoma", 2175, false, false};
+inline constexpr FontStyle kMyriad22{L"MyriadRoman", 2175, true, true};
 
 struct Box {
     int left, top, width, height;  // twips
@@ -44,14 +44,14 @@ struct Box {
 // Names of the controls the code drives.
 enum class Role { Decoration, Command1, Command2, Command3, File1, Image1, Label1 };
 
-struct ControlSpec {
+struct ControlDescription {
     std::wstring_view name;
     Kind kind;
     Box box;
     Colour colour;      // fill of a shape, text of a label or list
     bool opaqueBack;    // labels: fill the box with backColour first
     Colour backColour;  // labels and the list
-    const FontSpec* font;
+    const FontStyle* font;
     std::wstring_view caption;
     Align align;
     int tabIndex;  // -1 for controls without one
@@ -67,7 +67,7 @@ inline constexpr int kControlCount = 26;
 inline constexpr std::wstring_view kCopyrightLine = L"Copyright \u00A9 2003 Quillmere. All rights reserved.";
 
 // clang-format off
-inline constexpr std::array<ControlSpec, kControlCount> kLayout{{
+inline constexpr std::array<ControlDescription, kControlCount> kLayout{{
     // name       kind                    left  top   width height  colour        opaque back    font          caption                           align         tab visible role
     {L"Command3", Kind::CommandButton,    {6840, 5400, 1335,  375}, kBlack,       false, kBlack, &kSansSerif8, L"&About",                        Align::Centre,  9, true,  Role::Command3},
     {L"Command2", Kind::CommandButton,    {6840, 4920, 1335,  375}, kBlack,       false, kBlack, &kSansSerif8, L"&New Map",                      Align::Centre,  7, true,  Role::Command2},

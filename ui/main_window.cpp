@@ -1,7 +1,5 @@
 #include "ui/main_window.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "ui/resource_ids.h"
@@ -14,7 +12,7 @@ constexpr wchar_t kClassName[] = L"ZelvaneForm1";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 constexpr int kFirstChildId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends
-constexpr std::array<const FontSpec*, 4> kFonts{&kSansSerif8, &kSansSerif24, &kTahoma22, &kMyriad22};
+constexpr std::array<const FontStyle*, 4> kFonts{&kSansSerif8, &kSansSerif24, &kTahoma22, &kMyriad22};
 
 COLORREF ToColorRef(Colour colour) { return RGB(colour.red, colour.green, colour.blue); }
 
@@ -22,62 +20,73 @@ int ChildId(std::size_t row) { return kFirstChildId + static_cast<int>(row); }
 
 bool IsChildWindow(Kind kind) { return kind == Kind::CommandButton || kind == Kind::FileList; }
 
-const ControlSpec& ControlOf(Role role) {
-    return *std::find_if(kLayout.begin(), kLayout.end(), [role](const ControlSpec& c) { return c.role == role; });
+const ControlDescription& ControlOf(Role role) {
+    return *std::find_if(kLayout.begin(), kLayout.end(),
+                         [role](const ControlDescription& c) { return c.role == role; });
 }
 
 std::size_t RowOf(Role role) { return static_cast<std::size_t>(&ControlOf(role) - kLayout.data()); }
 
-bool FontFaceExists(std::wstring_view face) {
+// Whether a face is installed; a bitmap face counts only at 96 DPI, where its sizes were drawn.
+bool FontFaceUsable(std::wstring_view face, int dpi) {
     LOGFONTW query{};
     query.lfCharSet = DEFAULT_CHARSET;
     face.copy(query.lfFaceName, LF_FACESIZE - 1);
+    struct Found {
+        bool any = false;
+        bool scalable = false;
+    } found;
     const HDC screen = ::GetDC(nullptr);
-    bool found = false;
     ::EnumFontFamiliesExW(
         screen, &query,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM result) -> int {
-            *reinterpret_cast<bool*>(result) = true;
-            return 0;
+        [](const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM result) -> int {
+            auto* seen = reinterpret_cast<Found*>(result);
+            seen->any = true;
+            seen->scalable = seen->scalable || (type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) != 0;
+            return 1;
         },
         reinterpret_cast<LPARAM>(&found), 0);
     ::ReleaseDC(nullptr, screen);
-    return found;
+    return found.any && (found.scalable || dpi == 96);
 }
 
-// The first installed face of the named one and its stand-ins.
-std::wstring_view InstalledFace(std::wstring_view face) {
+// The named face or the first usable stand-in: "MyriadRoman" is no system font, and the bitmap
+// "MS Sans Serif" of Windows would be blocky at other DPIs.
+std::wstring_view InstalledFace(std::wstring_view face, int dpi) {
     const std::array<std::wstring_view, 4> candidates =
         face == L"MyriadRoman" ? std::array<std::wstring_view, 4>{face, L"Myriad Pro", L"Segoe UI", L"Tahoma"}
-                               : std::array<std::wstring_view, 4>{face, L"Microsoft Sans Serif", L"Tahoma", face};
+                               : std::array<std::wstring_view, 4>{face, L"Microsoft Sans Serif", L"Tahoma", L"Arial"};
     for (std::wstring_view candidate : candidates) {
-        if (FontFaceExists(candidate)) return candidate;
+        if (FontFaceUsable(candidate, dpi)) return candidate;
     }
     return face;
 }
 
-UniqueFont CreateFontFor(const FontSpec& style, int dpi) {
+UniqueFont CreateFontFor(const FontStyle& style, int dpi) {
     LOGFONTW font{};
     font.lfHeight = FontHeightPixels(style.hundredthsOfPoint, dpi);
     font.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = style.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    InstalledFace(style.face).copy(font.lfFaceName, LF_FACESIZE - 1);
+    InstalledFace(style.face, dpi).copy(font.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
 PicturePtr ResourcePicture(int id) {
     BITMAP info{};
-    auto bitmap = static_cast<HBITMAP>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
-    if (!bitmap || !::GetObjectW(bitmap, sizeof info, &info)) return nullptr;
-    return std::make_shared<Win32Picture>(UniqueBitmap(bitmap), info.bmWidth, info.bmHeight);
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return nullptr;
+    return std::make_shared<Win32Picture>(std::move(bitmap), info.bmWidth, info.bmHeight);
 }
 
 }  // namespace
 
-MainWindow::MainWindow(Win32Runtime& runtime) : runtime_(runtime) {}
+MainWindow::MainWindow(Win32Runtime& runtime)
+    : runtime_(runtime),
+      image1Visible_(ControlOf(Role::Image1).visibleAtStart),
+      label1Visible_(ControlOf(Role::Label1).visibleAtStart) {}
 
 MainWindow::~MainWindow() {
     if (window_) ::DestroyWindow(window_);
@@ -100,7 +109,9 @@ void MainWindow::Create() {
     runtime_.SetOwner(window_);
     dpi_ = static_cast<int>(::GetDpiForWindow(window_));
 
-    // Child windows in tab order: the list, then the buttons by tab index.
+    // Child windows in tab order: the list, then the buttons by tab index. Windows ties the tab
+    // order to the children's stacking; they never overlap, so the table's stacking among them
+    // does not show.
     std::array<std::size_t, kControlCount> rows{};
     std::size_t childCount = 0;
     for (std::size_t row = 0; row < kLayout.size(); ++row) {
@@ -110,7 +121,7 @@ void MainWindow::Create() {
               [](std::size_t a, std::size_t b) { return kLayout[a].tabIndex < kLayout[b].tabIndex; });
     for (std::size_t i = 0; i < childCount; ++i) {
         const std::size_t row = rows[i];
-        const ControlSpec& control = kLayout[row];
+        const ControlDescription& control = kLayout[row];
         const std::wstring caption(control.caption);
         const bool list = control.kind == Kind::FileList;
         const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
@@ -120,9 +131,7 @@ void MainWindow::Create() {
             reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId(row))), instance, nullptr);
         if (!children_[row]) FailWithLastError();
     }
-    const HWND list = Child(Role::File1);
-    ::SetWindowSubclass(list, ListProc, 1, reinterpret_cast<DWORD_PTR>(this));
-    file1_ = std::make_unique<Win32FileList>(list);
+    file1_ = std::make_unique<Win32FileList>(Child(Role::File1));
     image1Picture_ = ResourcePicture(IDB_SAMPLE_MAP);
     image2Picture_ = ResourcePicture(IDB_SPACESHIP);
     ApplyDpi();
@@ -137,17 +146,33 @@ void MainWindow::Show() {
 
 HWND MainWindow::Child(Role role) const { return children_[RowOf(role)]; }
 
-SIZE MainWindow::FrameSize() const {
-    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+// Sizes the frame so that the client area is exactly 8475 x 6075 twips. The frame's own metrics
+// are the system's to choose (not every system scales them with the window's DPI), so whatever
+// the first guess misses is made up once from the client area it gave.
+void MainWindow::SizeFrame() {
+    const SIZE client{TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+    RECT frame{0, 0, client.cx, client.cy};
     ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi_));
-    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+    SIZE size{frame.right - frame.left, frame.bottom - frame.top};
+    ::SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT actual{};
+    ::GetClientRect(window_, &actual);
+    if (actual.right != client.cx || actual.bottom != client.cy) {
+        size.cx += client.cx - actual.right;
+        size.cy += client.cy - actual.bottom;
+        ::SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
 }
 
 // Sizes the frame, the children and the fonts for the current DPI.
 void MainWindow::ApplyDpi() {
-    for (std::size_t i = 0; i < kFonts.size(); ++i) fonts_[i] = CreateFontFor(*kFonts[i], dpi_);
-    const SIZE frame = FrameSize();
-    ::SetWindowPos(window_, nullptr, 0, 0, frame.cx, frame.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    // The old fonts stay alive until the children have been given the new ones.
+    std::array<UniqueFont, kFonts.size()> oldFonts;
+    for (std::size_t i = 0; i < kFonts.size(); ++i) {
+        oldFonts[i] = std::move(fonts_[i]);
+        fonts_[i] = CreateFontFor(*kFonts[i], dpi_);
+    }
+    SizeFrame();
     for (std::size_t row = 0; row < kLayout.size(); ++row) {
         if (!children_[row]) continue;
         const RECT box = PixelBox(kLayout[row]);
@@ -164,14 +189,14 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     ApplyDpi();
 }
 
-HFONT MainWindow::FontFor(const FontSpec* style) const {
+HFONT MainWindow::FontFor(const FontStyle* style) const {
     for (std::size_t i = 0; i < kFonts.size(); ++i) {
         if (kFonts[i] == style) return fonts_[i].get();
     }
     return nullptr;
 }
 
-RECT MainWindow::PixelBox(const ControlSpec& control) const {
+RECT MainWindow::PixelBox(const ControlDescription& control) const {
     Box box = control.box;
     // An image takes the size of its picture, which is drawn at 15 twips to its pixel.
     const Picture* picture = control.role == Role::Image1  ? image1Picture_.get()
@@ -199,7 +224,7 @@ void MainWindow::Paint(HDC target) const {
     }
 }
 
-void MainWindow::PaintElement(HDC dc, const ControlSpec& control) const {
+void MainWindow::PaintElement(HDC dc, const ControlDescription& control) const {
     if (IsChildWindow(control.kind)) return;
     if (control.role == Role::Image1 && !image1Visible_) return;
     if (control.role == Role::Label1 && !label1Visible_) return;
@@ -274,7 +299,7 @@ void MainWindow::InvalidateControl(Role role) {
     ::InvalidateRect(window_, &box, FALSE);
 }
 
-void MainWindow::Caption::SetCaption(std::wstring_view caption) {
+void MainWindow::FormCaption::SetCaption(std::wstring_view caption) {
     const std::wstring text(caption);
     ::SetWindowTextW(window_.window_, text.c_str());
 }
@@ -325,7 +350,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             if (form_) OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
         case WM_CTLCOLORLISTBOX: {
-            const ControlSpec& list = ControlOf(Role::File1);
+            const ControlDescription& list = ControlOf(Role::File1);
             const auto dc = reinterpret_cast<HDC>(wParam);
             ::SetTextColor(dc, ToColorRef(list.colour));
             ::SetBkColor(dc, ToColorRef(list.backColour));
@@ -366,19 +391,6 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND window, UINT message, WPARAM wParam
         return ::DefWindowProcW(window, message, wParam, lParam);
     }
     return self ? self->HandleMessage(message, wParam, lParam) : ::DefWindowProcW(window, message, wParam, lParam);
-}
-
-// A click on the entry that is already selected changes nothing in the list box, which then sends
-// no notice; the map list still raises its click, so the preview is read again.
-LRESULT CALLBACK MainWindow::ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR self) {
-    if (message != WM_LBUTTONDOWN) return ::DefSubclassProc(list, message, wParam, lParam);
-    const LRESULT before = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-    const LRESULT result = ::DefSubclassProc(list, message, wParam, lParam);
-    const LRESULT hit = ::SendMessageW(list, LB_ITEMFROMPOINT, 0, lParam);
-    if (HIWORD(hit) == 0 && before != LB_ERR && ::SendMessageW(list, LB_GETCURSEL, 0, 0) == before) {
-        reinterpret_cast<MainWindow*>(self)->form_->Raise(FormEvent::File1Click);
-    }
-    return result;
 }
 
 }  // namespace zelvane::win32

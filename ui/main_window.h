@@ -33,7 +33,7 @@ public:
     // Paints the client area (background and drawn elements) into any DC.
     void Paint(HDC dc) const;
     // The box of a control in device pixels at the window's DPI (Image1 follows its picture).
-    RECT PixelBox(const ControlSpec& control) const;
+    RECT PixelBox(const ControlDescription& control) const;
     int Dpi() const { return dpi_; }
     bool Image1Visible() const { return image1Visible_; }
     bool Label1Visible() const { return label1Visible_; }
@@ -41,21 +41,19 @@ public:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK ListProc(HWND list, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
-                                     DWORD_PTR self);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     void OnCommand(int id, int code);
     void OnDpiChanged(int dpi, const RECT& suggested);
     void ApplyDpi();
-    SIZE FrameSize() const;
-    HFONT FontFor(const FontSpec* style) const;
-    void PaintElement(HDC dc, const ControlSpec& control) const;
+    void SizeFrame();
+    HFONT FontFor(const FontStyle* style) const;
+    void PaintElement(HDC dc, const ControlDescription& control) const;
     void InvalidateControl(Role role);
 
     // The window as Form1 sees it: its caption, Image1 and Label1.
-    class Caption final : public CaptionControl {
+    class FormCaption final : public CaptionControl {
     public:
-        explicit Caption(MainWindow& window) : window_(window) {}
+        explicit FormCaption(MainWindow& window) : window_(window) {}
         void SetCaption(std::wstring_view caption) override;
 
     private:
@@ -82,7 +80,7 @@ private:
     Win32Runtime& runtime_;
     HWND window_ = nullptr;
     std::array<HWND, kControlCount> children_{};
-    Caption caption_{*this};
+    FormCaption caption_{*this};
     Image1 image1_{*this};
     Label1 label1_{*this};
     std::unique_ptr<Win32FileList> file1_;
@@ -92,8 +90,8 @@ private:
     std::array<UniqueFont, 4> fonts_;
     std::shared_ptr<const Picture> image1Picture_;
     std::shared_ptr<const Picture> image2Picture_;
-    bool image1Visible_ = true;
-    bool label1Visible_ = false;
+    bool image1Visible_;
+    bool label1Visible_;
 };
 
 }  // namespace zelvane::win32

@@ -10,7 +10,8 @@ main_title='^Zelvane v1\.0\.1$'
 failures=0
 passes=0
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine turns Linux file names into Windows ones through the locale: make it UTF-8.
+export LC_ALL=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
 # Without a display, runs the calling script again inside its own Xvfb.
 ensure_display() {

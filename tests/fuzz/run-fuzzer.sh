@@ -5,7 +5,8 @@
 set -euo pipefail
 fuzzer=$1 corpus=$2
 scratch=$(mktemp -d)
-trap 'rm -rf "$scratch/new"' EXIT
+# The scratch folder goes when the run passes; a failing input stays in it to replay.
+trap 'status=$?; rm -rf "$scratch/new"; [ "$status" -ne 0 ] || rm -rf "$scratch"' EXIT
 mkdir -p "$scratch/new"
 "$fuzzer" -max_total_time="${ZELVANE_FUZZ_SECONDS:-20}" -timeout=5 -rss_limit_mb=1024 \
     -artifact_prefix="$scratch/" "$scratch/new" "$corpus"

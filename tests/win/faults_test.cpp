@@ -100,17 +100,6 @@ TEST(PictureFaults, APreviewLockedByAnotherProgramIsNoMissingFile) {
     EXPECT_NE(number, error::kFileNotFound);
 }
 
-struct NullCaption final : CaptionControl {
-    void SetCaption(std::wstring_view) override {}
-};
-struct NullImage final : ImageControl {
-    void SetPicture(PicturePtr) override {}
-    void SetVisible(bool) override {}
-};
-struct NullLabel final : LabelControl {
-    void SetVisible(bool) override {}
-};
-
 // The launch path with the real runtime, whose program folder is this test's own folder.
 class LaunchFaults : public ::testing::Test {
 protected:

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <tlhelp32.h>
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -11,7 +13,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/errors.h"
+#include "platform/runtime.h"
 
 namespace zelvane::testing {
 
@@ -81,6 +83,38 @@ inline std::string SolidBmp(int width, int height, std::uint8_t red, std::uint8_
     }
     return bytes;
 }
+
+// Controls whose state a test does not look at.
+struct NullCaption final : CaptionControl {
+    void SetCaption(std::wstring_view) override {}
+};
+struct NullImage final : ImageControl {
+    void SetPicture(PicturePtr) override {}
+    void SetVisible(bool) override {}
+};
+struct NullLabel final : LabelControl {
+    void SetVisible(bool) override {}
+};
+
+// Whether any process of the given program (a file name such as L"cmd.exe") runs.
+inline bool ProgramRuns(std::initializer_list<std::wstring_view> programs) {
+    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry)) {
+        for (std::wstring_view program : programs) {
+            found = found || ::CompareStringOrdinal(entry.szExeFile, -1, program.data(),
+                                                    static_cast<int>(program.size()), TRUE) == CSTR_EQUAL;
+        }
+    }
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// A path the tests were given on the command line or in the environment: a Linux one under Wine.
+inline fs::path HostPath(const std::string& path) { return path.starts_with("/") ? fs::path("Z:" + path) : path; }
 
 // The error number a statement fails with, or 0.
 inline int ErrorOf(const std::function<void()>& statement) {

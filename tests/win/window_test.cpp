@@ -80,6 +80,47 @@ TEST_F(MapFolderFixture, PreviewStatesFollowTheSelection) {
     EXPECT_TRUE(window.Image1Visible());
     EXPECT_NE(window.Image1Picture(), pictureA);
     EXPECT_EQ(window.Image1Picture()->Height(), 100);
+
+    // A mouse click on the entry that is already selected reads its preview again (the list box
+    // notifies a change of selection on every click).
+    window.Show();
+    Add(L"A.BMP", SolidBmp(50, 40, 0, 255, 0));
+    RECT item{};
+    const HWND list = window.Child(Role::File1);
+    ::SendMessageW(list, LB_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&item));
+    const LPARAM point = MAKELPARAM(item.left + 5, item.top + 2);
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, point);
+    ::SendMessageW(list, WM_LBUTTONUP, 0, point);
+    EXPECT_EQ(::SendMessageW(list, LB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(window.Image1Picture()->Height(), 40);
+}
+
+TEST_F(MapFolderFixture, FollowsAChangeOfDpi) {
+    Add(L"a.bzn", "map");
+    Win32Runtime runtime;
+    MainWindow window(runtime);
+    window.Create();
+    ASSERT_TRUE(window.Load());
+    RECT suggested{100, 100, 900, 700};
+    ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+    EXPECT_EQ(window.Dpi(), 144);
+    RECT client{};
+    ::GetClientRect(window.Handle(), &client);
+    EXPECT_EQ(client.right, 848);
+    EXPECT_EQ(client.bottom, 608);
+    // The list: 4800, 1320, 3375 x 3405 twips.
+    RECT list{};
+    ::GetWindowRect(window.Child(Role::File1), &list);
+    ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&list), 2);
+    EXPECT_EQ(list.left, 480);
+    EXPECT_EQ(list.top, 132);
+    EXPECT_EQ(list.right - list.left, 338);
+    EXPECT_EQ(list.bottom - list.top, 341);
+    // Its font is 8.25 points at 144 DPI.
+    LOGFONTW font{};
+    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window.Child(Role::File1), WM_GETFONT, 0, 0)), sizeof font,
+                 &font);
+    EXPECT_EQ(font.lfHeight, -17);
 }
 
 TEST_F(MapFolderFixture, ImageGrowsWithItsPicture) {
@@ -89,12 +130,14 @@ TEST_F(MapFolderFixture, ImageGrowsWithItsPicture) {
     MainWindow window(runtime);
     window.Create();
     ASSERT_TRUE(window.Load());
-    const RECT box = window.PixelBox(kLayout[18]);
-    const int dpi = window.Dpi();
-    EXPECT_EQ(box.left, TwipsToPixels(1320, dpi));
-    EXPECT_EQ(box.top, TwipsToPixels(3000, dpi));
-    EXPECT_EQ(box.right - box.left, TwipsToPixels(300 * 15, dpi));
-    EXPECT_EQ(box.bottom - box.top, TwipsToPixels(250 * 15, dpi));
+    ASSERT_EQ(window.Dpi(), 96);
+    const auto image1 =
+        std::find_if(kLayout.begin(), kLayout.end(), [](const auto& c) { return c.role == Role::Image1; });
+    const RECT box = window.PixelBox(*image1);
+    EXPECT_EQ(box.left, 88);
+    EXPECT_EQ(box.top, 200);
+    EXPECT_EQ(box.right - box.left, 300);
+    EXPECT_EQ(box.bottom - box.top, 250);
 }
 
 }  // namespace

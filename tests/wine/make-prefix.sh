@@ -3,11 +3,14 @@
 # No Mono or Gecko prompts, no crash dialog (a crash fails fast), and no debug output.
 set -euo pipefail
 dir=$1
-export WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine turns Linux file names into Windows ones through the locale: make it UTF-8.
+export LC_ALL=C.UTF-8 WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -f "$dir/.zelvane-ready" ]; then exit 0; fi
-rm -rf "$dir"
+# Never clear a folder: a prefix that is already there (someone's own) only gets the settings.
 mkdir -p "$dir"
-wineboot -i >/dev/null 2>&1
+if [ ! -f "$dir/system.reg" ]; then
+    wineboot -i >/dev/null 2>&1
+fi
 wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 wineserver -w
 touch "$dir/.zelvane-ready"

@@ -5,5 +5,5 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 : "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the Wine prefix of the tests}"
 "$here/make-prefix.sh" "$ZELVANE_WINEPREFIX"
-export WINEPREFIX=$ZELVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LC_ALL=C.UTF-8 WINEPREFIX=$ZELVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 exec wine "$@"

@@ -54,7 +54,7 @@ std::vector<std::uint8_t> EncodeIcon(const std::vector<IconImage>& images);
 // The standard 16-colour VGA palette in Windows order (black, maroon, ..., cyan, white).
 const std::vector<Rgb>& VgaPalette();
 
-// The about box's picture: a white and grey starship over a starfield, 160 x 120.
+// The main window's header picture: a white and grey starship over a starfield, 160 x 120.
 std::vector<std::uint8_t> SpaceshipBmp();
 // The stand-in map preview, 160 x 160, stored with two trailing zero bytes.
 std::vector<std::uint8_t> SampleMapBmp();

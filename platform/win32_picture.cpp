@@ -16,7 +16,12 @@ void Check(HRESULT result) {
 
 }  // namespace
 
+// The imaging component and COM are loaded only when a picture needs them: a plain BMP does not.
 IWICImagingFactory* Win32Runtime::ImagingFactory() {
+    if (!comTried_) {
+        comTried_ = true;
+        comInitialized_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    }
     if (!imaging_) {
         const HRESULT result =
             ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imaging_.put()));
@@ -25,14 +30,49 @@ IWICImagingFactory* Win32Runtime::ImagingFactory() {
     return imaging_.get();
 }
 
-PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) { return LoadPictureFile(ImagingFactory(), path); }
-
-PicturePtr LoadPictureFile(IWICImagingFactory* factory, std::wstring_view path) {
+PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) {
     const std::wstring file(path);
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(file);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kPathFileAccessError, file);
+    if (PicturePtr picture = LoadPlainBmp(file)) return picture;
+    return DecodePicture(ImagingFactory(), file);
+}
 
+PicturePtr LoadPlainBmp(const std::wstring& file) {
+    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!handle) return nullptr;
+    BITMAPFILEHEADER header{};
+    BITMAPINFOHEADER info{};
+    DWORD read = 0;
+    LARGE_INTEGER size{};
+    if (!::ReadFile(handle.get(), &header, sizeof header, &read, nullptr) || read != sizeof header ||
+        !::ReadFile(handle.get(), &info, sizeof info, &read, nullptr) || read != sizeof info ||
+        !::GetFileSizeEx(handle.get(), &size)) {
+        return nullptr;
+    }
+    // Only what the system's own loader surely reads in full: uncompressed, with every pixel row in
+    // the file, and no bigger than a preview may be.
+    const long long width = info.biWidth;
+    const long long height = info.biHeight < 0 ? -static_cast<long long>(info.biHeight) : info.biHeight;
+    const int bits = info.biBitCount;
+    const bool plain = header.bfType == 0x4D42 && info.biSize >= sizeof info && info.biPlanes == 1 &&
+                       info.biCompression == BI_RGB &&
+                       (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    if (!plain || width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return nullptr;
+    const long long stride = (width * bits + 31) / 32 * 4;
+    if (header.bfOffBits < sizeof header + info.biSize || size.QuadPart < header.bfOffBits + stride * height) {
+        return nullptr;
+    }
+    handle.reset();
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
+    if (!bitmap) return nullptr;
+    return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width), static_cast<int>(height));
+}
+
+PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file) {
     if (!factory) Fail(error::kInvalidPicture, file);
     ComPtr<IWICBitmapDecoder> decoder;
     const HRESULT opened = factory->CreateDecoderFromFilename(file.c_str(), nullptr, GENERIC_READ,

@@ -69,8 +69,7 @@ std::wstring ModulePath() {
     }
 }
 
-Win32Runtime::Win32Runtime()
-    : comInitialized_(SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+Win32Runtime::Win32Runtime() = default;
 
 Win32Runtime::~Win32Runtime() {
     imaging_.reset();

@@ -29,10 +29,14 @@ private:
     int height_;
 };
 
+// Loads an uncompressed BMP through the system's own loader, or returns nothing when the file is
+// anything else (another format, a compressed or damaged BMP) for DecodePicture to try.
+PicturePtr LoadPlainBmp(const std::wstring& file);
+
 // Decodes a picture file through the Windows imaging component. Fails with 53 for a missing file,
-// 76 for a missing folder, 75 for a folder or an unreadable file, 481 for anything that is no
-// picture or claims more pixels than a preview can sensibly hold.
-PicturePtr LoadPictureFile(IWICImagingFactory* factory, std::wstring_view path);
+// 70 for a locked one, 481 for anything that is no picture or claims more pixels than a preview
+// can sensibly hold.
+PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file);
 
 // Bare names of the entries of a folder; fails with 76 when it is no folder.
 std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder);
@@ -43,7 +47,6 @@ std::wstring ShowInputBox(HWND owner, std::wstring_view prompt, std::wstring_vie
 
 class Win32Runtime final : public Runtime {
 public:
-    // Initializes COM on this thread for the imaging component.
     Win32Runtime();
     Win32Runtime(const Win32Runtime&) = delete;
     Win32Runtime& operator=(const Win32Runtime&) = delete;
@@ -70,7 +73,8 @@ public:
 private:
     IWICImagingFactory* ImagingFactory();
 
-    bool comInitialized_;
+    bool comTried_ = false;
+    bool comInitialized_ = false;
     ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;
     std::map<int, UniqueFile> openFiles_;

@@ -283,9 +283,15 @@ void MainWindow::PaintElement(HDC dc, const ControlDescription& control) const {
             if (!picture) break;
             UniqueMemoryDc source(::CreateCompatibleDC(dc));
             SelectGuard pictureSelected(source.get(), picture->Bitmap());
-            ::SetStretchBltMode(dc, HALFTONE);
-            ::StretchBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, picture->Width(), picture->Height(),
-                         SRCCOPY);
+            if (width == picture->Width() && height == picture->Height()) {
+                // At 96 DPI a picture is drawn pixel for pixel: copy only what the window shows.
+                ::BitBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, SRCCOPY);
+            } else {
+                ::SetStretchBltMode(dc, HALFTONE);
+                ::SetBrushOrgEx(dc, 0, 0, nullptr);
+                ::StretchBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, picture->Width(),
+                             picture->Height(), SRCCOPY);
+            }
             break;
         }
         case Kind::CommandButton:

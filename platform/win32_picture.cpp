@@ -16,16 +16,26 @@ void Check(HRESULT result) {
 
 }  // namespace
 
-// The imaging component and COM are loaded only when a picture needs them: a plain BMP does not.
+// COM and the imaging component are loaded only when a picture needs them (a plain BMP does not),
+// so that starting the program never waits for them.
 IWICImagingFactory* Win32Runtime::ImagingFactory() {
-    if (!comTried_) {
-        comTried_ = true;
-        comInitialized_ = SUCCEEDED(::CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+    if (!com_) {
+        com_ = ::LoadLibraryW(L"ole32.dll");
+        if (!com_) return nullptr;
+        using Initialize = HRESULT(WINAPI*)(void*, DWORD);
+        const auto initialize =
+            reinterpret_cast<Initialize>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoInitializeEx")));
+        comInitialized_ =
+            initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
     }
     if (!imaging_) {
-        const HRESULT result =
-            ::CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imaging_.put()));
-        if (FAILED(result)) return nullptr;
+        using CreateInstance = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+        const auto create =
+            reinterpret_cast<CreateInstance>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoCreateInstance")));
+        if (!create ||
+            FAILED(create(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imaging_.put())))) {
+            return nullptr;
+        }
     }
     return imaging_.get();
 }

@@ -3,6 +3,7 @@
 #include <objbase.h>
 #include <wincodec.h>
 
+#include <cstring>
 #include <vector>
 
 namespace zelvane::win32 {
@@ -73,7 +74,13 @@ Win32Runtime::Win32Runtime() = default;
 
 Win32Runtime::~Win32Runtime() {
     imaging_.reset();
-    if (comInitialized_) ::CoUninitialize();
+    if (com_) {
+        using Uninitialize = void(WINAPI*)();
+        const auto uninitialize =
+            reinterpret_cast<Uninitialize>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoUninitialize")));
+        if (comInitialized_ && uninitialize) uninitialize();
+        ::FreeLibrary(com_);
+    }
 }
 
 std::wstring Win32Runtime::AppPath() {
@@ -84,23 +91,24 @@ std::wstring Win32Runtime::AppPath() {
     return folder;
 }
 
+// Read from the program's own version record, in memory: no file to open and no extra library.
 ProgramVersion Win32Runtime::AppVersion() {
-    const std::wstring module = ModulePath();
-    DWORD ignored = 0;
-    const DWORD size = ::GetFileVersionInfoSizeW(module.c_str(), &ignored);
-    if (size == 0) FailWithLastError(module);
-    std::vector<unsigned char> record(size);
-    if (!::GetFileVersionInfoW(module.c_str(), 0, size, record.data())) FailWithLastError(module);
-    VS_FIXEDFILEINFO* fixed = nullptr;
-    UINT fixedSize = 0;
-    if (!::VerQueryValueW(record.data(), L"\\", reinterpret_cast<void**>(&fixed), &fixedSize) ||
-        fixedSize < sizeof(VS_FIXEDFILEINFO)) {
-        Fail(error::kInvalidProcedureCall, module);
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC record = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(16));  // RT_VERSION
+    const HGLOBAL loaded = record ? ::LoadResource(module, record) : nullptr;
+    const auto* bytes = static_cast<const unsigned char*>(loaded ? ::LockResource(loaded) : nullptr);
+    const DWORD size = record ? ::SizeofResource(module, record) : 0;
+    // The fixed part follows the record's header and key, on a four-byte boundary.
+    for (DWORD offset = 0; bytes && offset + sizeof(VS_FIXEDFILEINFO) <= size; offset += 4) {
+        VS_FIXEDFILEINFO fixed;
+        std::memcpy(&fixed, bytes + offset, sizeof fixed);
+        if (fixed.dwSignature != VS_FFI_SIGNATURE) continue;
+        // The record's fourth field is the revision; the third is not shown.
+        return ProgramVersion{static_cast<std::int16_t>(HIWORD(fixed.dwFileVersionMS)),
+                              static_cast<std::int16_t>(LOWORD(fixed.dwFileVersionMS)),
+                              static_cast<std::int16_t>(LOWORD(fixed.dwFileVersionLS))};
     }
-    // The record's fourth field is the revision; the third is not shown.
-    return ProgramVersion{static_cast<std::int16_t>(HIWORD(fixed->dwFileVersionMS)),
-                          static_cast<std::int16_t>(LOWORD(fixed->dwFileVersionMS)),
-                          static_cast<std::int16_t>(LOWORD(fixed->dwFileVersionLS))};
+    Fail(error::kFileNotFound, ModulePath());
 }
 
 void Win32Runtime::Kill(std::wstring_view path) {

@@ -73,7 +73,7 @@ public:
 private:
     IWICImagingFactory* ImagingFactory();
 
-    bool comTried_ = false;
+    HMODULE com_ = nullptr;  // ole32, once a picture needed it
     bool comInitialized_ = false;
     ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;

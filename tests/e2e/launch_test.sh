@@ -13,19 +13,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 ensure_display "$@"
 
-if [ $# -ne 2 ] || [ ! -f "$1" ] || [ ! -f "$2" ]; then
-    echo "usage: $0 ZELVANE_EXE ARMADA2_EXE" >&2
-    exit 2
-fi
-zelvane_exe=$(realpath "$1")
-standin_exe=$(realpath "$2")
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-launch.XXXXXX")
-cleanup() {
-    [ -n "${WINEPREFIX:-}" ] && stop_wine
-    rm -rf "$work"
-}
-trap cleanup EXIT
+begin_test launch "$@"
 
 game_folder='C:\PROGRA~1\ACTIVI~1\STARTR~1'
 

@@ -22,6 +22,32 @@ ensure_display() {
 
 now_ms() { date +%s%3N; }
 
+# begin_test NAME ZELVANE_EXE [ARMADA2_EXE]: takes the test's arguments into zelvane_exe and
+# standin_exe (by default the stand-in where the build puts it, in tests/ beside zelvane.exe) and
+# makes the scratch folder work, removed together with the test's Wine when the test ends.
+begin_test() {
+    local name=$1
+    shift
+    if [ $# -lt 1 ] || [ ! -f "$1" ]; then
+        echo "usage: $0 ZELVANE_EXE [ARMADA2_EXE]" >&2
+        exit 2
+    fi
+    zelvane_exe=$(realpath "$1")
+    standin_exe=${2:-$(dirname "$zelvane_exe")/tests/armada2.exe}
+    if [ ! -f "$standin_exe" ]; then
+        echo "$0: no stand-in armada2.exe at $standin_exe" >&2
+        exit 2
+    fi
+    standin_exe=$(realpath "$standin_exe")
+    work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-$name.XXXXXX")
+    trap end_test EXIT
+}
+
+end_test() {
+    [ -n "${WINEPREFIX:-}" ] && stop_wine
+    rm -rf "$work"
+}
+
 pass() {
     passes=$((passes + 1))
     echo "PASS: $*"

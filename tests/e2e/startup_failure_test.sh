@@ -13,24 +13,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 ensure_display "$@"
 
-if [ $# -lt 1 ] || [ ! -f "$1" ]; then
-    echo "usage: $0 ZELVANE_EXE [ARMADA2_EXE]" >&2
-    exit 2
-fi
-zelvane_exe=$(realpath "$1")
-standin_exe=${2:-$(dirname "$zelvane_exe")/tests/armada2.exe}
-if [ ! -f "$standin_exe" ]; then
-    echo "$0: no stand-in armada2.exe at $standin_exe" >&2
-    exit 2
-fi
-standin_exe=$(realpath "$standin_exe")
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-startup.XXXXXX")
-cleanup() {
-    [ -n "${WINEPREFIX:-}" ] && stop_wine
-    rm -rf "$work"
-}
-trap cleanup EXIT
+begin_test startup "$@"
 
 started=$(now_ms)
 make_test_prefix "$work/prefix"

@@ -9,19 +9,7 @@ set -uo pipefail
 source "$(dirname "$0")/lib.sh"
 ensure_display "$@"
 
-if [ $# -ne 2 ] || [ ! -f "$1" ] || [ ! -f "$2" ]; then
-    echo "usage: $0 ZELVANE_EXE ARMADA2_EXE" >&2
-    exit 2
-fi
-zelvane_exe=$(realpath "$1")
-standin_exe=$(realpath "$2")
-
-work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-window.XXXXXX")
-cleanup() {
-    [ -n "${WINEPREFIX:-}" ] && stop_wine
-    rm -rf "$work"
-}
-trap cleanup EXIT
+begin_test window "$@"
 
 started=$(now_ms)
 make_test_prefix "$work/prefix"
@@ -96,6 +84,24 @@ pixel_is() { take_shot && [ "$(pixel "$1" "$2")" = "$3" ]; }
 # wait_pixel X Y COLOUR: takes shots until the client point shows the colour, up to 5 seconds.
 wait_pixel() { wait_until 5 pixel_is "$@"; }
 
+# expect_size BARS_W BARS_H CLIENT_W CLIENT_H: the frame bars' size, and the client area's, which
+# ends where the black background meets Wine's frame.
+expect_size() {
+    if [ "$bars_w" = "$1" ] && [ "$bars_h" = "$2" ]; then
+        pass "frame bars are $1 x $2 at $dpi DPI"
+    else
+        fail "frame bars are ${bars_w} x ${bars_h} at $dpi DPI, not $1 x $2"
+    fi
+    local corner beyond
+    corner=$(pixel $(($3 - 1)) $(($4 - 1)))
+    beyond=$(pixel "$3" "$4")
+    if [ "$corner" = "$black" ] && [ "$beyond" != "$black" ]; then
+        pass "client area is $3 x $4 at $dpi DPI"
+    else
+        fail "client area corner ($corner) / beyond ($beyond) at $dpi DPI"
+    fi
+}
+
 # Number of pixels of a colour inside a client box.
 count_colour() {
     local x=$1 y=$2 w=$3 h=$4 colour=$5
@@ -138,11 +144,7 @@ dpi=96
 if start_zelvane; then
     take_shot
     # The periwinkle frame spans 120..8415 x 120..6045 twips: 553 x 395 pixels at 96 DPI.
-    if [ "$bars_w" = 553 ] && [ "$bars_h" = 395 ]; then pass "frame bars are 553 x 395 at 96 DPI"; else fail "frame bars are ${bars_w} x ${bars_h} at 96 DPI"; fi
-    # The client area ends where the black background meets Wine's frame: 565 x 405.
-    right=$(convert "$shot" -crop "1x1+$((client_x + 564))+$((client_y + 404))" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
-    beyond=$(convert "$shot" -crop "1x1+$((client_x + 565))+$((client_y + 405))" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
-    if [ "$right" = "$black" ] && [ "$beyond" != "$black" ]; then pass "client area is 565 x 405 at 96 DPI"; else fail "client area corner ($right) / beyond ($beyond) at 96 DPI"; fi
+    expect_size 553 395 565 405
 
     expect_pixel "top bar" 150 20 "$periwinkle"
     expect_pixel "left bar" 20 200 "$periwinkle"
@@ -259,10 +261,7 @@ dpi=144
 if start_zelvane; then
     take_shot
     # 120..8415 x 120..6045 twips at 144 DPI: 12..842 x 12..605.
-    if [ "$bars_w" = 830 ] && [ "$bars_h" = 593 ]; then pass "frame bars are 830 x 593 at 144 DPI"; else fail "frame bars are ${bars_w} x ${bars_h} at 144 DPI"; fi
-    right=$(convert "$shot" -crop "1x1+$((client_x + 847))+$((client_y + 607))" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
-    beyond=$(convert "$shot" -crop "1x1+$((client_x + 848))+$((client_y + 608))" -format '%[fx:int(255*r)],%[fx:int(255*g)],%[fx:int(255*b)]' info:)
-    if [ "$right" = "$black" ] && [ "$beyond" != "$black" ]; then pass "client area is 848 x 608 at 144 DPI"; else fail "client area corner ($right) / beyond ($beyond) at 144 DPI"; fi
+    expect_size 830 593 848 608
     expect_pixel "preview bar at 144 DPI" 150 255 "$olive"
     expect_pixel "concave inner corner at 144 DPI" 75 60 "$black"
     stop_zelvane

@@ -24,6 +24,7 @@
 #include <functional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace {
@@ -41,7 +42,7 @@ constexpr DWORD kSettleMs = 250;
 constexpr POINT kBarPoint{300, 20};
 constexpr POINT kPreviewPoint{150, 280};
 constexpr COLORREF kPeriwinkle = RGB(128, 128, 255);
-// The colours of the two previews the switch folder holds (scripts/bench paints them).
+// The colours of the two previews the switch folders hold (bench/make-maps.sh paints them).
 constexpr COLORREF kFirstPreview = RGB(200, 40, 40);
 constexpr COLORREF kSecondPreview = RGB(40, 200, 40);
 
@@ -243,14 +244,15 @@ bool ZelvanePainted(HWND window) {
     return selectedRowColour == CLR_INVALID || SelectedRowPixel(window) == selectedRowColour;
 }
 
-// Waits until the child's window shows and passes the test; returns the window and the two times
-// (window visible, window painted) from just before the child was started.
+// A child's window and when it became visible and painted, in milliseconds from just before the
+// child was started.
 struct FirstPaint {
     HWND window;
     double visibleMs;
     double paintedMs;
 };
 
+// Waits until the child's window shows and passes the test.
 FirstPaint WaitForFirstPaint(const Child& child, const PaintedTest& painted) {
     FirstPaint result{nullptr, 0, 0};
     const double deadline = child.StartedAt() + kStartTimeoutMs;

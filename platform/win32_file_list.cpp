@@ -5,10 +5,12 @@
 
 namespace zelvane::win32 {
 
-std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder) {
+// The system matches a pattern against long and short names alike, so it returns at least every
+// entry whose long name matches; ListedNames then keeps only those.
+std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring_view pattern) {
     std::wstring query(folder);
     if (!query.empty() && query.back() != L'\\') query += L'\\';
-    query += L'*';
+    query += pattern;
     WIN32_FIND_DATAW found;
     UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
                                        FIND_FIRST_EX_LARGE_FETCH));
@@ -24,25 +26,28 @@ std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder) {
     return entries;
 }
 
-// The folder is read once, here; a new pattern only filters what was read.
+// The folder is read when the list is next used: at start-up that is once, after the pattern is
+// set, so the system hands over only the maps.
 void Win32FileList::SetPath(std::wstring_view folder) {
     const std::wstring path(folder);
     const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
         Fail(error::kPathNotFound, path);
     }
-    entries_ = ReadDirectory(path);
-    Show();
+    folder_ = path;
+    stale_ = true;
 }
 
 void Win32FileList::SetPattern(std::wstring_view pattern) {
     pattern_ = pattern;
-    Show();
+    stale_ = true;
 }
 
 // Fills the list box in one pass, without redrawing in between.
-void Win32FileList::Show() {
-    names_ = ListedNames(entries_, pattern_);
+void Win32FileList::Update() const {
+    if (!stale_) return;
+    stale_ = false;
+    names_ = ListedNames(ReadDirectory(folder_, pattern_), pattern_);
     std::size_t characters = 0;
     for (const std::wstring& name : names_) characters += name.size() + 1;
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
@@ -55,7 +60,15 @@ void Win32FileList::Show() {
     ::InvalidateRect(listBox_, nullptr, TRUE);
 }
 
-int Win32FileList::ListIndex() const { return static_cast<int>(::SendMessageW(listBox_, LB_GETCURSEL, 0, 0)); }
+int Win32FileList::ListCount() const {
+    Update();
+    return static_cast<int>(names_.size());
+}
+
+int Win32FileList::ListIndex() const {
+    Update();
+    return static_cast<int>(::SendMessageW(listBox_, LB_GETCURSEL, 0, 0));
+}
 
 void Win32FileList::SetListIndex(int index) {
     if (index < -1 || index >= ListCount()) Fail(error::kInvalidPropertyValue);

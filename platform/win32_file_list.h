@@ -17,18 +17,20 @@ public:
 
     void SetPath(std::wstring_view folder) override;
     void SetPattern(std::wstring_view pattern) override;
-    int ListCount() const override { return static_cast<int>(names_.size()); }
+    int ListCount() const override;
     int ListIndex() const override;
     void SetListIndex(int index) override;
     std::wstring List(int index) const override;
 
 private:
-    void Show();
+    // Reads the folder and fills the list box when the folder or the pattern changed since.
+    void Update() const;
 
     HWND listBox_;
-    std::vector<DirectoryEntry> entries_;
+    std::wstring folder_;
     std::wstring pattern_ = L"*.*";
-    std::vector<std::wstring> names_;
+    mutable bool stale_ = false;
+    mutable std::vector<std::wstring> names_;
 };
 
 }  // namespace zelvane::win32

@@ -62,14 +62,13 @@ PicturePtr LoadPlainBmp(const std::wstring& file) {
         !::GetFileSizeEx(handle.get(), &size)) {
         return nullptr;
     }
-    // Only what the system's own loader surely reads in full: uncompressed, with every pixel row in
-    // the file, and no bigger than a preview may be.
+    // Only what the system's own loader surely reads in full: uncompressed true colour without a
+    // colour table, with every pixel row in the file, and no bigger than a preview may be.
     const long long width = info.biWidth;
     const long long height = info.biHeight < 0 ? -static_cast<long long>(info.biHeight) : info.biHeight;
     const int bits = info.biBitCount;
     const bool plain = header.bfType == 0x4D42 && info.biSize >= sizeof info && info.biPlanes == 1 &&
-                       info.biCompression == BI_RGB &&
-                       (bits == 1 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32);
+                       info.biCompression == BI_RGB && info.biClrUsed == 0 && (bits == 24 || bits == 32);
     if (!plain || width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return nullptr;
     const long long stride = (width * bits + 31) / 32 * 4;
     if (header.bfOffBits < sizeof header + info.biSize || size.QuadPart < header.bfOffBits + stride * height) {

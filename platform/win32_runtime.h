@@ -38,8 +38,9 @@ PicturePtr LoadPlainBmp(const std::wstring& file);
 // can sensibly hold.
 PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file);
 
-// Bare names of the entries of a folder; fails with 76 when it is no folder.
-std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder);
+// Bare names of the entries of a folder that the pattern matches by their long or short name;
+// fails with 76 when it is no folder.
+std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring_view pattern = L"*");
 
 // The modal input prompt (a dialog of the program's resources).
 std::wstring ShowInputBox(HWND owner, std::wstring_view prompt, std::wstring_view title,

@@ -37,16 +37,25 @@ protected:
         return text;
     }
 
+    // Creates the window on the map folder as it stands and runs its start-up.
+    MainWindow& Open() {
+        window_ = std::make_unique<MainWindow>(runtime_);
+        window_->Create();
+        loaded_ = window_->Load();
+        return *window_;
+    }
+
     const fs::path maps_{std::wstring(kMapFolder)};
+    Win32Runtime runtime_;
+    std::unique_ptr<MainWindow> window_;
+    bool loaded_ = false;
 };
 
 TEST_F(MapFolderFixture, StartsWithCaptionFirstMapAndItsPreviewState) {
     Add(L"beta.bzn", "map");
     Add(L"alpha.bzn", "map");
-    Win32Runtime runtime;
-    MainWindow window(runtime);
-    window.Create();
-    ASSERT_TRUE(window.Load());
+    MainWindow& window = Open();
+    ASSERT_TRUE(loaded_);
     EXPECT_EQ(Caption(window), L"Zelvane v1.0.1");
     EXPECT_EQ(::SendMessageW(window.Child(Role::File1), LB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(window.Label1Visible());
@@ -60,10 +69,8 @@ TEST_F(MapFolderFixture, PreviewStatesFollowTheSelection) {
     Add(L"b.bzn", "map");
     Add(L"c.bzn", "map");
     Add(L"c.bmp", "no picture");
-    Win32Runtime runtime;
-    MainWindow window(runtime);
-    window.Create();
-    ASSERT_TRUE(window.Load());
+    MainWindow& window = Open();
+    ASSERT_TRUE(loaded_);
     ASSERT_TRUE(window.Image1Visible());
     const Picture* pictureA = window.Image1Picture();
     ASSERT_NE(pictureA, nullptr);
@@ -97,10 +104,8 @@ TEST_F(MapFolderFixture, PreviewStatesFollowTheSelection) {
 
 TEST_F(MapFolderFixture, FollowsAChangeOfDpi) {
     Add(L"a.bzn", "map");
-    Win32Runtime runtime;
-    MainWindow window(runtime);
-    window.Create();
-    ASSERT_TRUE(window.Load());
+    MainWindow& window = Open();
+    ASSERT_TRUE(loaded_);
     RECT suggested{100, 100, 900, 700};
     ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
     EXPECT_EQ(window.Dpi(), 144);
@@ -126,10 +131,8 @@ TEST_F(MapFolderFixture, FollowsAChangeOfDpi) {
 TEST_F(MapFolderFixture, ImageGrowsWithItsPicture) {
     Add(L"big.bzn", "map");
     Add(L"big.bmp", SolidBmp(300, 250, 0, 0, 255));
-    Win32Runtime runtime;
-    MainWindow window(runtime);
-    window.Create();
-    ASSERT_TRUE(window.Load());
+    MainWindow& window = Open();
+    ASSERT_TRUE(loaded_);
     ASSERT_EQ(window.Dpi(), 96);
     const auto image1 =
         std::find_if(kLayout.begin(), kLayout.end(), [](const auto& c) { return c.role == Role::Image1; });

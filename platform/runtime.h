@@ -26,7 +26,7 @@ class FileListControl {
 public:
     // Fails with 76 when the folder does not exist.
     virtual void SetPath(std::wstring_view folder) = 0;
-    // Fills the list anew from the folder.
+    // From here on the list holds the names in the folder that match the pattern.
     virtual void SetPattern(std::wstring_view pattern) = 0;
     virtual int ListCount() const = 0;
     // -1 when nothing is selected.

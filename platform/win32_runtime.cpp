@@ -10,8 +10,6 @@ namespace zelvane::win32 {
 
 namespace {
 
-std::wstring Terminated(std::wstring_view text) { return std::wstring(text); }
-
 bool IsBatchScript(std::wstring_view path) {
     const auto dot = path.find_last_of(L'.');
     if (dot == std::wstring_view::npos) return false;
@@ -112,14 +110,14 @@ ProgramVersion Win32Runtime::AppVersion() {
 }
 
 void Win32Runtime::Kill(std::wstring_view path) {
-    const std::wstring file = Terminated(path);
+    const std::wstring file = std::wstring(path);
     if (!::DeleteFileW(file.c_str())) FailWithLastError(file);
 }
 
 void Win32Runtime::OpenForOutput(int fileNumber, std::wstring_view path) {
     if (fileNumber < 1 || fileNumber > 511) Fail(error::kBadFileNameOrNumber);
     if (openFiles_.contains(fileNumber)) Fail(error::kFileAlreadyOpen);
-    const std::wstring file = Terminated(path);
+    const std::wstring file = std::wstring(path);
     UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle) FailWithLastError(file);
@@ -165,7 +163,7 @@ std::wstring Win32Runtime::ShortName(std::wstring_view path) {
 }
 
 std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) {
-    const std::wstring program = Terminated(path);
+    const std::wstring program = std::wstring(path);
     const DWORD attributes = ::GetFileAttributesW(program.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(program);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kFileNotFound, program);
@@ -190,7 +188,7 @@ std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = static_cast<WORD>(windowStyle);
     PROCESS_INFORMATION process{};
-    const std::wstring folder = Terminated(startFolder);
+    const std::wstring folder = std::wstring(startFolder);
     const BOOL started =
         ::CreateProcessW(application.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
                          folder.empty() ? nullptr : folder.c_str(), &startup, &process);
@@ -208,8 +206,8 @@ std::wstring Win32Runtime::InputBox(std::wstring_view prompt, std::wstring_view 
 }
 
 int Win32Runtime::MsgBox(std::wstring_view text, int style, std::wstring_view title) {
-    const std::wstring body = Terminated(text);
-    const std::wstring caption = Terminated(title);
+    const std::wstring body = std::wstring(text);
+    const std::wstring caption = std::wstring(title);
     return ::MessageBoxW(owner_, body.c_str(), caption.c_str(), static_cast<UINT>(style));
 }
 

@@ -23,6 +23,9 @@ void Form1::LaunchEditor(const std::wstring& mapName) {
     ResumeNext write;
     std::wstring commandLine;
     write([&] { commandLine = EditorCommandLine(settings_.EditorSwitch, NameForScript(mapName)); });
+    // The command interpreter reads a script line by line while it runs it: the previous launch's
+    // must be done with the script before it is deleted and written anew.
+    step([&] { runtime_.AwaitLastShell(kScriptReaderWait); });
     step([&] { runtime_.Kill(ScriptPath()); });
     write([&] { runtime_.OpenForOutput(kScriptFileNumber, ScriptPath()); });
     write([&] { runtime_.PrintLine(kScriptFileNumber, ChangeToGameFolderLine()); });

@@ -2,6 +2,7 @@
 // script and the naming of new maps. Everything here is pure and builds on any platform.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ inline constexpr std::wstring_view kStartGame = L"start armada2.exe";
 inline constexpr int kScriptFileNumber = 1;
 // "Minimized with focus": the window style the script runs in.
 inline constexpr int kMinimizedFocus = 2;
+// How long a launch waits for the command interpreter of the launch before it to be done with the
+// script (it takes a fraction of a second: it changes folder and starts the game without waiting).
+inline constexpr std::chrono::milliseconds kScriptReaderWait{3000};
 
 inline constexpr std::wstring_view kMapExtension = L".bzn";
 inline constexpr std::wstring_view kNewMapPrompt = L"Enter map file name";

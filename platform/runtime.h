@@ -2,6 +2,7 @@
 // (platform/win32_*); the unit tests provide an in-memory stand-in.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -94,6 +95,9 @@ public:
     // Starts a program (a batch script through the command interpreter) without waiting, in the given
     // window style, with the given current folder. Returns its task identifier; 53 when it does not exist.
     virtual std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) = 0;
+    // Waits until the program that Shell started last has ended, but no longer than the limit;
+    // returns at once when it has ended or none was started.
+    virtual void AwaitLastShell(std::chrono::milliseconds limit) = 0;
     // Modal prompt; the empty string on Cancel.
     virtual std::wstring InputBox(std::wstring_view prompt, std::wstring_view title,
                                   std::wstring_view defaultAnswer) = 0;

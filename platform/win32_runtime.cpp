@@ -196,8 +196,14 @@ std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::
     if (script) ::SetEnvironmentVariableW(kScriptVariable, nullptr);
     if (!started) Fail(ErrorNumberFromWin32(startError), program);
     UniqueHandle thread(process.hThread);
-    UniqueHandle processHandle(process.hProcess);
+    lastShell_.reset(process.hProcess);
     return process.dwProcessId;
+}
+
+void Win32Runtime::AwaitLastShell(std::chrono::milliseconds limit) {
+    if (!lastShell_) return;
+    ::WaitForSingleObject(lastShell_.get(), static_cast<DWORD>(limit.count()));
+    lastShell_.reset();
 }
 
 std::wstring Win32Runtime::InputBox(std::wstring_view prompt, std::wstring_view title,

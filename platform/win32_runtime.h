@@ -65,6 +65,7 @@ public:
     bool FitsOutputCodePage(std::wstring_view text) override;
     std::wstring ShortName(std::wstring_view path) override;
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override;
+    void AwaitLastShell(std::chrono::milliseconds limit) override;
     std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override;
     int MsgBox(std::wstring_view text, int style, std::wstring_view title) override;
     PicturePtr LoadPicture(std::wstring_view path) override;
@@ -79,6 +80,7 @@ private:
     ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;
     std::map<int, UniqueFile> openFiles_;
+    UniqueHandle lastShell_;  // the process Shell started last, until it is known to have ended
 };
 
 // The path of the running executable.

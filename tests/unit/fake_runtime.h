@@ -60,6 +60,7 @@ public:
     std::set<std::wstring, FoldedLess> unwritable;                // paths that cannot be created or deleted
     std::map<std::wstring, std::wstring, FoldedLess> shortNames;  // path to short name
     std::vector<Launch> launches;
+    std::vector<std::string> steps;    // the file and program services called, in order
     std::deque<std::wstring> answers;  // what the prompt returns, in turn; empty is Cancel
     std::vector<Message> prompts;
     std::vector<Message> messages;
@@ -84,11 +85,13 @@ public:
     std::wstring AppPath() override { return appPath; }
     ProgramVersion AppVersion() override { return version; }
     void Kill(std::wstring_view path) override {
+        steps.push_back("kill");
         const std::wstring file(path);
         if (unwritable.contains(file)) Fail(error::kPathFileAccessError, file);
         if (!files.erase(file)) Fail(error::kFileNotFound, file);
     }
     void OpenForOutput(int fileNumber, std::wstring_view path) override {
+        steps.push_back("open");
         const std::wstring file(path);
         if (open_.contains(fileNumber)) Fail(error::kFileAlreadyOpen);
         if (unwritable.contains(file)) Fail(error::kPathFileAccessError, file);
@@ -96,12 +99,16 @@ public:
         open_[fileNumber] = file;
     }
     void PrintLine(int fileNumber, std::wstring_view text) override {
+        steps.push_back("print");
         if (!open_.contains(fileNumber)) Fail(error::kBadFileNameOrNumber);
         std::string& bytes = files[open_[fileNumber]];
         for (wchar_t c : text) bytes += c < 0x80 ? static_cast<char>(c) : '_';
         bytes += "\r\n";
     }
-    void Close(int fileNumber) override { open_.erase(fileNumber); }
+    void Close(int fileNumber) override {
+        steps.push_back("close");
+        open_.erase(fileNumber);
+    }
     bool FitsOutputCodePage(std::wstring_view text) override {
         return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
     }
@@ -110,10 +117,14 @@ public:
         return found == shortNames.end() ? std::wstring() : found->second;
     }
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override {
+        steps.push_back("shell");
         const auto file = files.find(std::wstring(path));
         if (file == files.end()) Fail(error::kFileNotFound, std::wstring(path));
         launches.push_back({std::wstring(path), windowStyle, std::wstring(startFolder), file->second});
         return 4242;
+    }
+    void AwaitLastShell(std::chrono::milliseconds limit) override {
+        steps.push_back("await " + std::to_string(limit.count()) + " ms");
     }
     std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override {
         prompts.push_back({std::wstring(prompt), 0, std::wstring(title) + L"|" + std::wstring(defaultAnswer)});

@@ -126,6 +126,17 @@ TEST_F(Form1Test, EditMapWritesTheTwoLineScriptAndRunsItMinimizedFromDriveC) {
     EXPECT_EQ(t.runtime.launches.size(), 3u);
 }
 
+TEST_F(Form1Test, EachLaunchWaitsForTheLastInterpreterBeforeTouchingTheScript) {
+    Install({L"a.bzn"});
+    ASSERT_TRUE(Start());
+    for (int press = 0; press < 2; ++press) {
+        t.runtime.steps.clear();
+        ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+        EXPECT_EQ(t.runtime.steps,
+                  (std::vector<std::string>{"await 3000 ms", "kill", "open", "print", "print", "close", "shell"}));
+    }
+}
+
 TEST_F(Form1Test, NamesTheScriptCodePageCannotHoldGoByTheirShortName) {
     Install({L"\u03A9mega.bzn", L"\u03B1lpha.bzn"});
     t.runtime.shortNames[kMaps + L"\\\u03A9mega.bzn"] = L"MEGA~1.BZN";

@@ -24,7 +24,7 @@ now_ms() { date +%s%3N; }
 
 # begin_test NAME ZELVANE_EXE [ARMADA2_EXE]: takes the test's arguments into zelvane_exe and
 # standin_exe (by default the stand-in where the build puts it, in tests/ beside zelvane.exe) and
-# makes the scratch folder work, removed together with the test's Wine when the test ends.
+# makes the scratch folder work.
 begin_test() {
     local name=$1
     shift
@@ -39,7 +39,12 @@ begin_test() {
         exit 2
     fi
     standin_exe=$(realpath "$standin_exe")
-    work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-$name.XXXXXX")
+    make_work "$name"
+}
+
+# make_work NAME: the scratch folder work, removed together with the test's Wine when the test ends.
+make_work() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-$1.XXXXXX")
     trap end_test EXIT
 }
 
@@ -135,6 +140,36 @@ end_program() {
 stop_wine() {
     wineserver -k 2>/dev/null || true
     wineserver -w 2>/dev/null || true
+}
+
+periwinkle='128,128,255'
+
+# Screenshot of the X window $window (at $dpi DPI) into $shot; then client_x/client_y: the client
+# area's top-left in the shot, found from the frame's periwinkle bars, which start 120 twips in
+# from the client's corner, and bars_w/bars_h/bars_x/bars_y: those bars' box.
+take_shot() {
+    import -window "$window" "$shot"
+    local box
+    box=$(convert "$shot" -fill black +opaque "rgb($periwinkle)" -format '%@' info:)
+    bars_w=${box%%x*}
+    local rest=${box#*x}
+    bars_h=${rest%%+*}
+    rest=${rest#*+}
+    bars_x=${rest%%+*}
+    bars_y=${rest#*+}
+    local inset=$(((120 * dpi + 720) / 1440))
+    client_x=$((bars_x - inset))
+    client_y=$((bars_y - inset))
+}
+
+# Colour at client point (x, y) in the last shot, as "r,g,b".
+pixel() {
+    convert "$shot" -format "%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.r)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.g)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.b)]" info:
+}
+
+# click_client X Y: a mouse click at a point of the client area (take_shot found it).
+click_client() {
+    xdotool mousemove --window "$window" $((client_x + $1)) $((client_y + $2)) click 1
 }
 
 # The last lines of a test: counts, and the exit code for them.

@@ -24,7 +24,6 @@ mkdir -p "$drive_c/Zelvane"
 cp "$zelvane_exe" "$drive_c/Zelvane/zelvane.exe"
 echo "prefix ready in $(($(now_ms) - started)) ms"
 
-periwinkle='128,128,255'
 olive='192,192,0'
 black='0,0,0'
 white='255,255,255'
@@ -49,28 +48,6 @@ stop_zelvane() {
     end_program "$wine_pid" $(pids_of zelvane.exe)
     wait_until 10 none_running zelvane.exe
     stop_wine
-}
-
-# Screenshot of the window; then client_x/client_y: the client area's top-left in the shot, found
-# from the frame's periwinkle bars, which start 120 twips in from the client's corner.
-take_shot() {
-    import -window "$window" "$shot"
-    local box
-    box=$(convert "$shot" -fill black +opaque "rgb($periwinkle)" -format '%@' info:)
-    bars_w=${box%%x*}
-    local rest=${box#*x}
-    bars_h=${rest%%+*}
-    rest=${rest#*+}
-    bars_x=${rest%%+*}
-    bars_y=${rest#*+}
-    local inset=$(((120 * dpi + 720) / 1440))
-    client_x=$((bars_x - inset))
-    client_y=$((bars_y - inset))
-}
-
-# Colour at client point (x, y) in the last shot, as "r,g,b".
-pixel() {
-    convert "$shot" -format "%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.r)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.g)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.b)]" info:
 }
 
 expect_pixel() {

@@ -1,6 +1,7 @@
 // Stand-in for the game's armada2.exe, used by the end-to-end tests and the demo install.
 //
-// Every start appends one line to C:\armada2-standin.log, in UTF-8:
+// Every start appends one line to C:\armada2-standin.log (or to the file that the environment
+// variable ZELVANE_STANDIN_LOG names), in UTF-8:
 //     <full command line> TAB <current folder> LF
 // so a test can see exactly what the launch script handed over and where it ran. With the
 // environment variable ZELVANE_STANDIN_QUIET set it exits right after that; otherwise it shows a
@@ -26,7 +27,8 @@
 
 namespace {
 
-constexpr wchar_t kLogPath[] = L"C:\\armada2-standin.log";
+constexpr wchar_t kDefaultLogPath[] = L"C:\\armada2-standin.log";
+constexpr wchar_t kLogVariable[] = L"ZELVANE_STANDIN_LOG";
 constexpr wchar_t kQuietVariable[] = L"ZELVANE_STANDIN_QUIET";
 constexpr std::wstring_view kEditSwitch = L"~/edit ";
 constexpr wchar_t kWindowClass[] = L"ZelvaneArmada2StandIn";
@@ -64,8 +66,11 @@ std::string ToUtf8(std::wstring_view text) {
 // the same moment never interleave.
 bool AppendLogLine(std::wstring_view commandLine, std::wstring_view folder) {
     const std::string line = ToUtf8(commandLine) + '\t' + ToUtf8(folder) + '\n';
-    const HANDLE log = CreateFileW(kLogPath, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                   nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::wstring path = Variable(kLogVariable);
+    if (path.empty()) path = kDefaultLogPath;
+    const HANDLE log =
+        CreateFileW(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (log == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
     const BOOL ok = WriteFile(log, line.data(), static_cast<DWORD>(line.size()), &written, nullptr);

@@ -8,6 +8,7 @@
 
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
+#include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/form1.h"
 
@@ -100,14 +101,18 @@ TEST(PictureFaults, APreviewLockedByAnotherProgramIsNoMissingFile) {
     EXPECT_NE(number, error::kFileNotFound);
 }
 
-// The launch path with the real runtime, whose program folder is this test's own folder.
+// The launch path with the real runtime, whose program folder is this test's own folder, on a
+// test install of the game with the stand-in game.
 class LaunchFaults : public ::testing::Test {
 protected:
     void SetUp() override {
-        // A stand-in game in this prefix must not stay open after a launch.
+        if (!install_.Claimed()) GTEST_SKIP() << install_.Why();
+        if (StandInGame().empty()) GTEST_SKIP() << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+        install_.Copy(StandInGame(), game_ / L"armada2.exe");
+        install_.Write(maps_ / name_, "map");
+        // The stand-in must not stay open after a launch, and logs into this test's own folder.
         ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
-        fs::create_directories(maps_);
-        WriteBytes(maps_ / name_, "map");
+        ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", (scratch_ / L"standin.log").c_str());
         listBox_ = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_HASSTRINGS, 0, 0, 10, 10, nullptr, nullptr,
                                      nullptr, nullptr);
         file1_ = std::make_unique<win32::Win32FileList>(listBox_);
@@ -117,13 +122,17 @@ protected:
         fs::remove_all(script_, ignored);
     }
     void TearDown() override {
+        ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr);
         std::error_code ignored;
-        fs::remove_all(maps_, ignored);
         fs::remove_all(script_, ignored);
-        ::DestroyWindow(listBox_);
+        if (listBox_) ::DestroyWindow(listBox_);
     }
 
     const fs::path maps_{std::wstring(kMapFolder)};
+    const fs::path game_{std::wstring(kGameFolder)};
+    TestInstall install_{{maps_, game_}};
+    ScratchFolder scratch_{L"zelvane-launch-faults"};
+    LaunchesEnded launchesEnded_;
     const std::wstring name_ = std::wstring(250 - 4, L'n') + L".bzn";
     Win32Runtime runtime_;
     const fs::path script_{runtime_.AppPath() + L"\\run.bat"};

@@ -8,36 +8,17 @@
 #include "core/launcher.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
+#include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/form1.h"
 
 namespace zelvane::testing {
 namespace {
 
-const fs::path kGameFolder = std::wstring(zelvane::kGameFolder);
-const fs::path kLog = L"C:\\armada2-standin.log";
-
-std::wstring Utf16(const std::string& utf8) {
-    if (utf8.empty()) return {};
-    std::wstring text(utf8.size(), L'\0');
-    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                               text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                                bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                                                nullptr)));
-    return bytes;
-}
-
 // The stand-in's log, one line per start: command line TAB current folder.
-std::vector<std::pair<std::wstring, std::wstring>> LogLines() {
+std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log) {
     std::vector<std::pair<std::wstring, std::wstring>> lines;
-    const std::wstring text = Utf16(ReadBytes(kLog));
+    const std::wstring text = Utf16(ReadBytes(log));
     std::size_t start = 0;
     for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
         const std::wstring line = text.substr(start, end - start);
@@ -101,25 +82,26 @@ std::wstring BlanksCollapsed(const std::wstring& text) {
 }
 
 TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
-    const char* standIn = std::getenv("ZELVANE_STANDIN");
-    ASSERT_NE(standIn, nullptr) << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+    const fs::path maps = std::wstring(kMapFolder);
+    const fs::path game = std::wstring(kGameFolder);
+    TestInstall install({maps, game});
+    if (!install.Claimed()) GTEST_SKIP() << install.Why();
+    ASSERT_FALSE(StandInGame().empty()) << "set ZELVANE_STANDIN to the stand-in armada2.exe";
     const char* startText = std::getenv("ZELVANE_NAMES_START");
     const std::uint32_t start = startText ? static_cast<std::uint32_t>(std::strtoul(startText, nullptr, 10))
                                           : static_cast<std::uint32_t>(std::random_device{}());
     const int count = 40;
     std::cout << "names from start value " << start << " (replay with ZELVANE_NAMES_START=" << start << ")\n";
 
-    const fs::path maps = std::wstring(kMapFolder);
-    std::error_code ignored;
-    fs::remove_all(maps, ignored);
-    fs::create_directories(maps);
-    fs::create_directories(kGameFolder);
-    fs::copy_file(HostPath(standIn), kGameFolder / L"armada2.exe", fs::copy_options::overwrite_existing);
-    fs::remove(kLog, ignored);
+    install.Copy(StandInGame(), game / L"armada2.exe");
+    ScratchFolder scratch(L"zelvane-launch-names");
+    const LaunchesEnded launchesEnded;
+    const fs::path log = scratch.path() / L"standin.log";
     ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", log.c_str());
 
     const std::vector<std::wstring> names = GeneratedNames(start, count);
-    for (const std::wstring& name : names) WriteBytes(maps / name, "map");
+    for (const std::wstring& name : names) install.Write(maps / name, "map");
 
     const HWND listBox = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_HASSTRINGS, 0, 0, 10, 10, nullptr,
                                            nullptr, nullptr, nullptr);
@@ -138,10 +120,10 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
     for (int index = 0; index < file1.ListCount(); ++index) {
         const std::wstring name = file1.List(index);
         const std::string shown = Utf8(name);
-        const std::size_t before = LogLines().size();
+        const std::size_t before = LogLines(log).size();
         file1.SetListIndex(index);
         ASSERT_TRUE(form.Raise(FormEvent::Command1Click));
-        ASSERT_TRUE(WaitFor([&] { return LogLines().size() > before; }, std::chrono::seconds(20)))
+        ASSERT_TRUE(WaitFor([&] { return LogLines(log).size() > before; }, std::chrono::seconds(20)))
             << "the game never started for " << shown;
         // Whatever the script could start has started once the interpreter is gone; then count.
         ASSERT_TRUE(WaitFor(
@@ -150,8 +132,8 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
             },
             std::chrono::seconds(20)))
             << "the launch script did not end for " << shown;
-        ASSERT_EQ(LogLines().size(), before + 1) << "more than one program started for " << shown;
-        const auto [commandLine, folder] = LogLines().back();
+        ASSERT_EQ(LogLines(log).size(), before + 1) << "more than one program started for " << shown;
+        const auto [commandLine, folder] = LogLines(log).back();
         const auto at = commandLine.find(L" ~/edit ");
         ASSERT_NE(at, std::wstring::npos) << shown;
         const std::wstring received = commandLine.substr(at + 8);
@@ -175,11 +157,11 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
                       name)
                 << shown;
         }
-        EXPECT_EQ(folder, kGameFolder.wstring()) << shown;
+        EXPECT_EQ(folder, game.wstring()) << shown;
     }
-    EXPECT_EQ(LogLines().size(), names.size()) << "a name started more than one program";
+    EXPECT_EQ(LogLines(log).size(), names.size()) << "a name started more than one program";
     ::DestroyWindow(listBox);
-    fs::remove_all(maps, ignored);
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr);
 }
 
 }  // namespace

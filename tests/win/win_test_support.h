@@ -7,10 +7,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <thread>
 
 #include "platform/runtime.h"
@@ -19,13 +22,35 @@ namespace zelvane::testing {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the temporary folder, removed again at the end of the test.
+inline std::wstring Utf16(std::string_view utf8) {
+    if (utf8.empty()) return {};
+    std::wstring text(utf8.size(), L'\0');
+    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                                               text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+inline std::string Utf8(std::wstring_view text) {
+    if (text.empty()) return {};
+    std::string bytes(text.size() * 3, '\0');
+    bytes.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                                                bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                                                nullptr)));
+    return bytes;
+}
+
+// A new folder of its own under the temporary folder, named after the test with a suffix that no
+// folder there has yet, and removed with everything in it at the end of the test.
 class ScratchFolder {
 public:
-    explicit ScratchFolder(const std::wstring& name) : path_(fs::temp_directory_path() / name) {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-        fs::create_directories(path_);
+    explicit ScratchFolder(const std::wstring& name) {
+        static unsigned made = 0;
+        for (;;) {
+            path_ = fs::temp_directory_path() /
+                    (name + L"-" + std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(++made));
+            if (::CreateDirectoryW(path_.c_str(), nullptr)) return;
+            if (::GetLastError() != ERROR_ALREADY_EXISTS) throw std::runtime_error("cannot make a scratch folder");
+        }
     }
     ~ScratchFolder() {
         std::error_code ignored;
@@ -113,8 +138,24 @@ inline bool ProgramRuns(std::initializer_list<std::wstring_view> programs) {
     return found;
 }
 
+// Waits, when it goes out of scope, until the programs that launches start have ended, so that
+// nothing holds the folders of a test install when it is removed.
+class LaunchesEnded {
+public:
+    LaunchesEnded() = default;
+    LaunchesEnded(const LaunchesEnded&) = delete;
+    LaunchesEnded& operator=(const LaunchesEnded&) = delete;
+    ~LaunchesEnded();
+};
+
 // A path the tests were given on the command line or in the environment: a Linux one under Wine.
 inline fs::path HostPath(const std::string& path) { return path.starts_with("/") ? fs::path("Z:" + path) : path; }
+
+// The stand-in game that ctest names in ZELVANE_STANDIN, or an empty path.
+inline fs::path StandInGame() {
+    const char* standIn = std::getenv("ZELVANE_STANDIN");
+    return standIn ? HostPath(standIn) : fs::path();
+}
 
 // The error number a statement fails with, or 0.
 inline int ErrorOf(const std::function<void()>& statement) {
@@ -136,6 +177,10 @@ inline bool WaitFor(const std::function<bool()>& condition, std::chrono::millise
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
     return true;
+}
+
+inline LaunchesEnded::~LaunchesEnded() {
+    WaitFor([] { return !ProgramRuns({L"cmd.exe", L"start.exe", L"armada2.exe"}); }, std::chrono::seconds(20));
 }
 
 }  // namespace zelvane::testing

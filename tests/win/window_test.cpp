@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/main_window.h"
 
@@ -9,19 +10,13 @@ namespace {
 using win32::MainWindow;
 using win32::Win32Runtime;
 
-// The game's map folder in this test prefix, filled for one test and removed after it.
+// The game's map folder in a test install of its own, filled for one test.
 class MapFolderFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::error_code ignored;
-        fs::remove_all(maps_, ignored);
-        fs::create_directories(maps_);
+        if (!install_.Claimed()) GTEST_SKIP() << install_.Why();
     }
-    void TearDown() override {
-        std::error_code ignored;
-        fs::remove_all(maps_, ignored);
-    }
-    void Add(const std::wstring& name, const std::string& bytes) { WriteBytes(maps_ / name, bytes); }
+    void Add(const std::wstring& name, const std::string& bytes) { install_.Write(maps_ / name, bytes); }
 
     // Selects an entry the way a user's click does: the list box changes and notifies its parent.
     void Click(MainWindow& window, int index) {
@@ -46,6 +41,7 @@ protected:
     }
 
     const fs::path maps_{std::wstring(kMapFolder)};
+    TestInstall install_{{maps_}};
     Win32Runtime runtime_;
     std::unique_ptr<MainWindow> window_;
     bool loaded_ = false;

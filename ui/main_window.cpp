@@ -27,25 +27,26 @@ const ControlDescription& ControlOf(Role role) {
 
 std::size_t RowOf(Role role) { return static_cast<std::size_t>(&ControlOf(role) - kLayout.data()); }
 
+struct FaceFound {
+    bool any = false;
+    bool scalable = false;
+};
+
+int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM found) {
+    auto* face = reinterpret_cast<FaceFound*>(found);
+    face->any = true;
+    face->scalable = face->scalable || (type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) != 0;
+    return 1;
+}
+
 // Whether a face is installed; a bitmap face counts only at 96 DPI, where its sizes were drawn.
 bool FontFaceUsable(std::wstring_view face, int dpi) {
     LOGFONTW query{};
     query.lfCharSet = DEFAULT_CHARSET;
     face.copy(query.lfFaceName, LF_FACESIZE - 1);
-    struct Found {
-        bool any = false;
-        bool scalable = false;
-    } found;
+    FaceFound found;
     const HDC screen = ::GetDC(nullptr);
-    ::EnumFontFamiliesExW(
-        screen, &query,
-        [](const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM result) -> int {
-            auto* seen = reinterpret_cast<Found*>(result);
-            seen->any = true;
-            seen->scalable = seen->scalable || (type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) != 0;
-            return 1;
-        },
-        reinterpret_cast<LPARAM>(&found), 0);
+    ::EnumFontFamiliesExW(screen, &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
     ::ReleaseDC(nullptr, screen);
     return found.any && (found.scalable || dpi == 96);
 }
@@ -83,8 +84,9 @@ PicturePtr ResourcePicture(int id) {
 
 }  // namespace
 
-MainWindow::MainWindow(Win32Runtime& runtime)
+MainWindow::MainWindow(Win32Runtime& runtime, DpiFunctions dpiFunctions)
     : runtime_(runtime),
+      dpiFunctions_(dpiFunctions),
       image1Visible_(ControlOf(Role::Image1).visibleAtStart),
       label1Visible_(ControlOf(Role::Label1).visibleAtStart) {}
 
@@ -107,7 +109,7 @@ void MainWindow::Create() {
                                 nullptr, instance, this);
     if (!window_) FailWithLastError();
     runtime_.SetOwner(window_);
-    dpi_ = static_cast<int>(::GetDpiForWindow(window_));
+    dpi_ = dpiFunctions_.WindowDpi(window_);
 
     // Child windows in tab order: the list, then the buttons by tab index. Windows ties the tab
     // order to the children's stacking; they never overlap, so the table's stacking among them
@@ -152,7 +154,7 @@ HWND MainWindow::Child(Role role) const { return children_[RowOf(role)]; }
 void MainWindow::SizeFrame() {
     const SIZE client{TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
     RECT frame{0, 0, client.cx, client.cy};
-    ::AdjustWindowRectExForDpi(&frame, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi_));
+    dpiFunctions_.AdjustFrame(frame, kStyle, kExStyle, dpi_);
     SIZE size{frame.right - frame.left, frame.bottom - frame.top};
     ::SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     RECT actual{};

@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "platform/win32_dpi.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
 #include "ui/form1.h"
@@ -16,7 +17,8 @@ namespace zelvane::win32 {
 
 class MainWindow final {
 public:
-    explicit MainWindow(Win32Runtime& runtime);
+    // The DPI functions are the system's, or a stand-in set for a test of the fallbacks.
+    explicit MainWindow(Win32Runtime& runtime, DpiFunctions dpiFunctions = DpiFunctions::OfSystem());
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
     ~MainWindow();
@@ -78,6 +80,7 @@ private:
     };
 
     Win32Runtime& runtime_;
+    const DpiFunctions dpiFunctions_;
     HWND window_ = nullptr;
     std::array<HWND, kControlCount> children_{};
     FormCaption caption_{*this};

@@ -6,7 +6,9 @@
 
 e2e_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 repo_dir=$(cd "$e2e_dir/../.." && pwd)
-main_title='^Zelvane v1\.0\.1$'
+# The caption shows major.minor.revision of the version in CMakeLists.txt's project(VERSION ...).
+main_title=$(sed -nE 's/^project\(zelvane VERSION ([0-9]+)\.([0-9]+)\.[0-9]+\.([0-9]+).*/^Zelvane v\1\\.\2\\.\3$/p' \
+    "$repo_dir/CMakeLists.txt")
 failures=0
 passes=0
 

@@ -5,6 +5,7 @@
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
 #include "tests/win/win_test_support.h"
+#include "version.h"
 
 namespace zelvane::testing {
 namespace {
@@ -90,9 +91,35 @@ TEST(Runtime, ReportsTheProgramFolderAndVersion) {
     const std::wstring module = win32::ModulePath();
     EXPECT_EQ(runtime.AppPath(), module.substr(0, module.find_last_of(L'\\')));
     const ProgramVersion version = runtime.AppVersion();
-    EXPECT_EQ(version.major, 1);
-    EXPECT_EQ(version.minor, 0);
-    EXPECT_EQ(version.revision, 1);
+    EXPECT_EQ(version.major, ZELVANE_VERSION_MAJOR);
+    EXPECT_EQ(version.minor, ZELVANE_VERSION_MINOR);
+    EXPECT_EQ(version.revision, ZELVANE_VERSION_REVISION);
+}
+
+// The manifest that the program's resources carry names every system the program runs on and the
+// program's own version.
+TEST(Runtime, ManifestNamesTheSupportedSystemsAndTheVersion) {
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24));  // RT_MANIFEST
+    ASSERT_NE(found, nullptr);
+    const auto* bytes = static_cast<const char*>(::LockResource(::LoadResource(module, found)));
+    const std::string manifest(bytes, ::SizeofResource(module, found));
+    const struct {
+        const char* system;
+        const char* id;
+    } systems[] = {
+        {"Vista", "{e2011457-1546-43c5-a5fe-008deee3d3f0}"},     {"7", "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"},
+        {"8", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}"},         {"8.1", "{1f676c76-80e1-4239-95bb-83d0f6d0da78}"},
+        {"10 and 11", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"},
+    };
+    for (const auto& system : systems) {
+        EXPECT_NE(manifest.find(std::string("<supportedOS Id=\"") + system.id + "\"/>"), std::string::npos)
+            << "Windows " << system.system;
+    }
+    const std::string version = std::to_string(ZELVANE_VERSION_MAJOR) + "." + std::to_string(ZELVANE_VERSION_MINOR) +
+                                "." + std::to_string(ZELVANE_VERSION_BUILD) + "." +
+                                std::to_string(ZELVANE_VERSION_REVISION);
+    EXPECT_NE(manifest.find("name=\"Quillmere.Zelvane\" version=\"" + version + "\""), std::string::npos);
 }
 
 TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {

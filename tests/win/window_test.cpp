@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <numeric>
+
 #include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/main_window.h"
+#include "version.h"
 
 namespace zelvane::testing {
 namespace {
@@ -33,8 +36,9 @@ protected:
     }
 
     // Creates the window on the map folder as it stands and runs its start-up.
-    MainWindow& Open() {
-        window_ = std::make_unique<MainWindow>(runtime_);
+    MainWindow& Open(win32::DpiFunctions dpiFunctions = win32::DpiFunctions::OfSystem()) {
+        window_.reset();
+        window_ = std::make_unique<MainWindow>(runtime_, dpiFunctions);
         window_->Create();
         loaded_ = window_->Load();
         return *window_;
@@ -52,7 +56,7 @@ TEST_F(MapFolderFixture, StartsWithCaptionFirstMapAndItsPreviewState) {
     Add(L"alpha.bzn", "map");
     MainWindow& window = Open();
     ASSERT_TRUE(loaded_);
-    EXPECT_EQ(Caption(window), L"Zelvane v1.0.1");
+    EXPECT_EQ(Caption(window), L"Zelvane v" ZELVANE_VERSION_CAPTION);
     EXPECT_EQ(::SendMessageW(window.Child(Role::File1), LB_GETCURSEL, 0, 0), 0);
     EXPECT_TRUE(window.Label1Visible());
     EXPECT_FALSE(window.Image1Visible());
@@ -98,30 +102,36 @@ TEST_F(MapFolderFixture, PreviewStatesFollowTheSelection) {
     EXPECT_EQ(window.Image1Picture()->Height(), 40);
 }
 
+// A change of DPI, which Windows 8.1 and later send to a per-monitor aware window, with the DPI
+// functions of Windows 10 and without them.
 TEST_F(MapFolderFixture, FollowsAChangeOfDpi) {
     Add(L"a.bzn", "map");
-    MainWindow& window = Open();
-    ASSERT_TRUE(loaded_);
-    RECT suggested{100, 100, 900, 700};
-    ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
-    EXPECT_EQ(window.Dpi(), 144);
-    RECT client{};
-    ::GetClientRect(window.Handle(), &client);
-    EXPECT_EQ(client.right, 848);
-    EXPECT_EQ(client.bottom, 608);
-    // The list: 4800, 1320, 3375 x 3405 twips.
-    RECT list{};
-    ::GetWindowRect(window.Child(Role::File1), &list);
-    ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&list), 2);
-    EXPECT_EQ(list.left, 480);
-    EXPECT_EQ(list.top, 132);
-    EXPECT_EQ(list.right - list.left, 338);
-    EXPECT_EQ(list.bottom - list.top, 341);
-    // Its font is 8.25 points at 144 DPI.
-    LOGFONTW font{};
-    ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window.Child(Role::File1), WM_GETFONT, 0, 0)), sizeof font,
-                 &font);
-    EXPECT_EQ(font.lfHeight, -17);
+    for (const auto& [system, functions] : {std::pair{"Windows 10", win32::DpiFunctions::OfSystem()},
+                                            std::pair{"Windows 8.1", win32::DpiFunctions::None()}}) {
+        SCOPED_TRACE(system);
+        MainWindow& window = Open(functions);
+        ASSERT_TRUE(loaded_);
+        RECT suggested{100, 100, 900, 700};
+        ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        EXPECT_EQ(window.Dpi(), 144);
+        RECT client{};
+        ::GetClientRect(window.Handle(), &client);
+        EXPECT_EQ(client.right, 848);
+        EXPECT_EQ(client.bottom, 608);
+        // The list: 4800, 1320, 3375 x 3405 twips.
+        RECT list{};
+        ::GetWindowRect(window.Child(Role::File1), &list);
+        ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&list), 2);
+        EXPECT_EQ(list.left, 480);
+        EXPECT_EQ(list.top, 132);
+        EXPECT_EQ(list.right - list.left, 338);
+        EXPECT_EQ(list.bottom - list.top, 341);
+        // Its font is 8.25 points at 144 DPI.
+        LOGFONTW font{};
+        ::GetObjectW(reinterpret_cast<HFONT>(::SendMessageW(window.Child(Role::File1), WM_GETFONT, 0, 0)), sizeof font,
+                     &font);
+        EXPECT_EQ(font.lfHeight, -17);
+    }
 }
 
 TEST_F(MapFolderFixture, ImageGrowsWithItsPicture) {
@@ -137,6 +147,90 @@ TEST_F(MapFolderFixture, ImageGrowsWithItsPicture) {
     EXPECT_EQ(box.top, 200);
     EXPECT_EQ(box.right - box.left, 300);
     EXPECT_EQ(box.bottom - box.top, 250);
+}
+
+// What a shown window looks like: its client area's size, its children's boxes in it, and the
+// client area's pixels on the screen.
+struct Look {
+    SIZE client{};
+    std::vector<RECT> children;
+    std::vector<std::uint32_t> pixels;
+};
+
+std::vector<std::uint32_t> ScreenPixels(HWND window, SIZE size) {
+    POINT origin{0, 0};
+    ::ClientToScreen(window, &origin);
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, size.cx, -size.cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC screen = ::GetDC(nullptr);
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(screen));
+    win32::UniqueBitmap bitmap(::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    {
+        win32::SelectGuard selected(dc.get(), bitmap.get());
+        ::BitBlt(dc.get(), 0, 0, size.cx, size.cy, screen, origin.x, origin.y, SRCCOPY);
+    }
+    ::ReleaseDC(nullptr, screen);
+    const auto* first = static_cast<const std::uint32_t*>(bits);
+    return std::vector<std::uint32_t>(first, first + static_cast<std::size_t>(size.cx) * size.cy);
+}
+
+// Shows the window and reads its look once the screen has stopped changing.
+Look LookOf(MainWindow& window) {
+    window.Show();
+    ::RedrawWindow(window.Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Look look;
+    RECT client{};
+    ::GetClientRect(window.Handle(), &client);
+    look.client = {client.right, client.bottom};
+    for (const Role role : {Role::File1, Role::Command1, Role::Command2, Role::Command3}) {
+        RECT box{};
+        ::GetWindowRect(window.Child(role), &box);
+        ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&box), 2);
+        look.children.push_back(box);
+    }
+    std::vector<std::uint32_t> previous;
+    WaitFor(
+        [&] {
+            look.pixels = ScreenPixels(window.Handle(), look.client);
+            const bool settled = look.pixels == previous;
+            previous = look.pixels;
+            return settled;
+        },
+        std::chrono::seconds(5));
+    return look;
+}
+
+// The window on a system without the DPI functions of Windows 10 (7, 8, 8.1) is the window with them.
+TEST_F(MapFolderFixture, LooksTheSameWithoutTheDpiFunctions) {
+    Add(L"a.bzn", "map");
+    Add(L"a.bmp", SolidBmp(160, 160, 255, 0, 255));
+    Add(L"b.bzn", "map");
+    const int dpi = win32::SystemDpi();
+    if (const char* expected = std::getenv("ZELVANE_EXPECT_DPI")) {
+        ASSERT_EQ(dpi, std::atoi(expected));
+    }
+    Open(win32::DpiFunctions::OfSystem());
+    ASSERT_TRUE(loaded_);
+    const Look with = LookOf(*window_);
+    Open(win32::DpiFunctions::None());
+    ASSERT_TRUE(loaded_);
+    const Look without = LookOf(*window_);
+
+    EXPECT_EQ(with.client.cx, TwipsToPixels(kClientWidthTwips, dpi));
+    EXPECT_EQ(with.client.cy, TwipsToPixels(kClientHeightTwips, dpi));
+    EXPECT_EQ(without.client.cx, with.client.cx);
+    EXPECT_EQ(without.client.cy, with.client.cy);
+    ASSERT_EQ(without.children.size(), with.children.size());
+    for (std::size_t i = 0; i < with.children.size(); ++i) {
+        EXPECT_TRUE(::EqualRect(&without.children[i], &with.children[i])) << "child " << i;
+    }
+    ASSERT_EQ(without.pixels.size(), with.pixels.size());
+    const auto differing = std::inner_product(with.pixels.begin(), with.pixels.end(), without.pixels.begin(),
+                                              std::size_t{0}, std::plus<>(), std::not_equal_to<>());
+    EXPECT_EQ(differing, 0u) << "pixels that differ at " << dpi << " DPI";
+    // The screenshot is of the window itself: its bars' periwinkle is in it.
+    EXPECT_NE(std::count(with.pixels.begin(), with.pixels.end(), 0x8080FFu), 0);
 }
 
 }  // namespace

@@ -1,59 +1,8 @@
 #include "browser/map_browser.h"
 
-#include <algorithm>
-
 #include "platform/errors.h"
 
 namespace zelvane {
-
-namespace {
-
-// Folds ASCII letters only: the file system's own case rules are richer, but patterns here are
-// ASCII and a wildcard matches any character.
-wchar_t Fold(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
-
-bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    const auto folded = [](wchar_t x, wchar_t y) { return Fold(x) < Fold(y); };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
-    return a < b;
-}
-
-}  // namespace
-
-bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
-    // Iterative match with one backtrack point for the last '*'.
-    std::size_t n = 0, p = 0, starP = std::wstring_view::npos, starN = 0;
-    while (n < name.size()) {
-        if (p < pattern.size() && pattern[p] == L'*') {
-            starP = p++;
-            starN = n;
-        } else if (p < pattern.size() && (pattern[p] == L'?' || Fold(pattern[p]) == Fold(name[n]))) {
-            ++n;
-            ++p;
-        } else if (starP != std::wstring_view::npos) {
-            p = starP + 1;
-            n = ++starN;
-        } else {
-            return false;
-        }
-    }
-    while (p < pattern.size() && pattern[p] == L'*') ++p;
-    return p == pattern.size();
-}
-
-std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern) {
-    constexpr std::uint32_t kLeftOut = kAttributeHidden | kAttributeSystem | kAttributeDirectory;
-    std::vector<std::wstring> names;
-    names.reserve(entries.size());
-    for (const DirectoryEntry& entry : entries) {
-        if ((entry.attributes & kLeftOut) == 0 && MatchesPattern(entry.name, pattern)) {
-            names.push_back(entry.name);
-        }
-    }
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
-    return names;
-}
 
 std::wstring MapPath(std::wstring_view mapFolder, std::wstring_view mapName) {
     std::wstring path(mapFolder);
@@ -65,6 +14,23 @@ std::wstring MapPath(std::wstring_view mapFolder, std::wstring_view mapName) {
 std::wstring PreviewPath(std::wstring_view mapPath) {
     if (mapPath.size() < 3) Fail(error::kInvalidProcedureCall);
     return std::wstring(mapPath.substr(0, mapPath.size() - 3)) + L"bmp";
+}
+
+void ShowPreview(Runtime& runtime, std::wstring_view mapFolder, const FileListControl& list, ImageControl& image,
+                 LabelControl& noPreview) {
+    ResumeNext step;
+    std::wstring mapPath;
+    std::wstring previewPath;
+    step([&] { mapPath = MapPath(mapFolder, list.List(list.ListIndex())); });
+    step([&] { previewPath = PreviewPath(mapPath); });
+    step([&] { image.SetPicture(runtime.LoadPicture(previewPath)); });
+    if (step.LastError() == error::kFileNotFound) {
+        image.SetVisible(false);
+        noPreview.SetVisible(true);
+    } else {
+        image.SetVisible(true);
+        noPreview.SetVisible(false);
+    }
 }
 
 }  // namespace zelvane

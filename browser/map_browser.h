@@ -1,29 +1,13 @@
-// The map list's rules: which directory entries it lists, in which order, and where a map's
-// preview picture lies.
+// The map browser: where a map and its preview picture lie, and the preview step that shows the
+// selected map's picture, or the label that says it has none.
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
-#include <vector>
+
+#include "platform/runtime.h"
 
 namespace zelvane {
-
-struct DirectoryEntry {
-    std::wstring name;
-    std::uint32_t attributes = 0;  // Win32 FILE_ATTRIBUTE_* bits
-};
-
-inline constexpr std::uint32_t kAttributeHidden = 0x2;
-inline constexpr std::uint32_t kAttributeSystem = 0x4;
-inline constexpr std::uint32_t kAttributeDirectory = 0x10;
-
-// Wildcard match (* and ?) without regard to case, on the whole name (never on a short 8.3 alias).
-bool MatchesPattern(std::wstring_view name, std::wstring_view pattern);
-
-// The names a file list shows: files (not folders) that are neither hidden nor system and that
-// match the pattern, sorted without regard to case.
-std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern);
 
 // The map folder, one "\" and the map name.
 std::wstring MapPath(std::wstring_view mapFolder, std::wstring_view mapName);
@@ -31,5 +15,11 @@ std::wstring MapPath(std::wstring_view mapFolder, std::wstring_view mapName);
 // The map path without its last three characters, followed by "bmp". Fails with 5 when the path
 // is shorter than three characters.
 std::wstring PreviewPath(std::wstring_view mapPath);
+
+// The preview step: loads the preview of the list's selected map into the image. Only "file not
+// found" means there is no preview and shows the label instead; any other failure keeps the image
+// visible with the picture it held. Never fails.
+void ShowPreview(Runtime& runtime, std::wstring_view mapFolder, const FileListControl& list, ImageControl& image,
+                 LabelControl& noPreview);
 
 }  // namespace zelvane

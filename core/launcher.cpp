@@ -45,20 +45,6 @@ std::wstring EscapeForBatchLine(std::wstring_view text) {
     return line;
 }
 
-std::wstring UnescapeBatchLine(std::wstring_view line) {
-    std::wstring text;
-    text.reserve(line.size());
-    for (std::size_t i = 0; i < line.size(); ++i) {
-        const wchar_t c = line[i];
-        if ((c == L'^' || c == L'%') && i + 1 < line.size() && (c == L'%' ? line[i + 1] == L'%' : true)) {
-            text += line[++i];
-        } else {
-            text += c;
-        }
-    }
-    return text;
-}
-
 std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view mapName) {
     return std::wstring(kStartGame) + std::wstring(editorSwitch) + EscapeForBatchLine(mapName);
 }

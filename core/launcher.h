@@ -1,5 +1,6 @@
-// The launcher's fixed settings and the rules that need no window: the caption, the launch
-// script and the naming of new maps. Everything here is pure and builds on any platform.
+// The launcher core: its fixed settings, the rules that need no window (the caption, the launch
+// script's lines, the naming of new maps) and the launch itself, which writes and runs the script
+// through the runtime. Builds on any platform.
 #pragma once
 
 #include <chrono>
@@ -7,6 +8,8 @@
 #include <optional>
 #include <string>
 #include <string_view>
+
+#include "platform/runtime.h"
 
 namespace zelvane {
 
@@ -31,10 +34,10 @@ inline constexpr std::wstring_view kNewMapPrompt = L"Enter map file name";
 inline constexpr std::wstring_view kNewMapTitle = L"New Map";
 inline constexpr std::size_t kMapBaseLength = 8;
 
-struct ProgramVersion {
-    std::int16_t major = 0;
-    std::int16_t minor = 0;
-    std::int16_t revision = 0;
+// The two settings of the window, set once at start-up and read by the launch and the preview.
+struct LauncherSettings {
+    std::wstring MapFolder;
+    std::wstring EditorSwitch;
 };
 
 // "Zelvane v1.0.1": title, blank, "v" and the three numbers in plain decimal.
@@ -52,9 +55,6 @@ std::wstring ScriptStartFolder();
 // end-of-file marks) are dropped, since none can be part of a file name and any could end the line.
 std::wstring EscapeForBatchLine(std::wstring_view text);
 
-// Reads a batch line written by EscapeForBatchLine back into the text it stands for.
-std::wstring UnescapeBatchLine(std::wstring_view line);
-
 // Second line of the launch script: "start armada2.exe", the editor switch and the map name,
 // the name escaped so that it stays one argument string and never becomes a command.
 std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view mapName);
@@ -62,5 +62,10 @@ std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view
 // The map name a typed answer to the New Map prompt stands for, or nothing when the answer is
 // empty or the untouched default ".bzn". Control characters in the answer are dropped first.
 std::optional<std::wstring> NewMapName(std::wstring_view answer);
+
+// Opens a map in the game's editor: writes run.bat beside the program and runs it minimized. Every
+// step skips on failure and nothing is reported; but a script that could not be built and written
+// in full is never run, so a failed write cannot start the game on the map of an earlier launch.
+void OpenInEditor(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName);
 
 }  // namespace zelvane

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include <new>
+
 #include "platform/text.h"
 
 namespace zelvane {
@@ -38,6 +40,18 @@ std::wstring_view ErrorText(int number) {
             return L"Invalid picture";
         default:
             return L"Application-defined or object-defined error";
+    }
+}
+
+RuntimeError CurrentFailure() noexcept {
+    try {
+        throw;
+    } catch (const RuntimeError& failure) {
+        return failure;
+    } catch (const std::bad_alloc&) {
+        return RuntimeError(error::kOutOfMemory);
+    } catch (...) {
+        return RuntimeError(error::kInternalError);
     }
 }
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include <exception>
-#include <new>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -49,20 +49,29 @@ private:
 
 [[noreturn]] inline void Fail(int number, std::wstring path = {}) { throw RuntimeError(number, std::move(path)); }
 
+// The runtime error that the failure being handled stands for: a RuntimeError as it is, running out
+// of memory as 7, anything else as 51. Called only from inside a catch block.
+RuntimeError CurrentFailure() noexcept;
+
+// Runs a statement; a failure it raises comes back as the runtime error it stands for.
+template <class Statement>
+std::optional<RuntimeError> Attempt(Statement&& statement) noexcept {
+    try {
+        statement();
+        return std::nullopt;
+    } catch (...) {
+        return CurrentFailure();
+    }
+}
+
 // Skip-and-continue mode for one procedure: each statement run through it that fails is abandoned,
 // its error number becomes the last error number, and the procedure goes on with the next one.
 class ResumeNext {
 public:
     template <class Statement>
     void operator()(Statement&& statement) noexcept {
-        try {
-            statement();
-        } catch (const RuntimeError& failure) {
-            lastError_ = failure.Number();
-        } catch (const std::bad_alloc&) {
-            lastError_ = error::kOutOfMemory;
-        } catch (const std::exception&) {
-            lastError_ = error::kInternalError;
+        if (const std::optional<RuntimeError> failure = Attempt(std::forward<Statement>(statement))) {
+            lastError_ = failure->Number();
         }
     }
 
@@ -85,17 +94,9 @@ protected:
 // the handler ran to its end.
 template <class Handler>
 bool RunEventHandler(FailureSink& sink, Handler&& handler) {
-    try {
-        handler();
-        return true;
-    } catch (const RuntimeError& failure) {
-        sink.ReportUnhandled(failure);
-    } catch (const std::bad_alloc&) {
-        sink.ReportUnhandled(RuntimeError(error::kOutOfMemory));
-    } catch (const std::exception&) {
-        sink.ReportUnhandled(RuntimeError(error::kInternalError));
-    }
-    return false;
+    const std::optional<RuntimeError> failure = Attempt(std::forward<Handler>(handler));
+    if (failure) sink.ReportUnhandled(*failure);
+    return !failure;
 }
 
 }  // namespace zelvane

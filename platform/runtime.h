@@ -8,10 +8,16 @@
 #include <string>
 #include <string_view>
 
-#include "core/launcher.h"
 #include "platform/errors.h"
 
 namespace zelvane {
+
+// The program's version as its version record gives it: major, minor and revision.
+struct ProgramVersion {
+    std::int16_t major = 0;
+    std::int16_t minor = 0;
+    std::int16_t revision = 0;
+};
 
 // A loaded picture, shown by an image control at its natural size.
 class Picture {

@@ -1,5 +1,7 @@
 #include "platform/win32_base.h"
 
+#include <objbase.h>
+
 namespace zelvane::win32 {
 
 int ErrorNumberFromWin32(DWORD code) {
@@ -30,9 +32,32 @@ int ErrorNumberFromWin32(DWORD code) {
     }
 }
 
-void FailWithLastError(std::wstring path) {
+void FailWithLastError(std::wstring_view path) {
     const DWORD code = ::GetLastError();
-    Fail(ErrorNumberFromWin32(code), std::move(path));
+    Fail(ErrorNumberFromWin32(code), std::wstring(path));
+}
+
+ComLibrary::~ComLibrary() {
+    if (!module_) return;
+    using UninitializeFunction = void(WINAPI*)();
+    if (const auto uninitialize = ProcAddress<UninitializeFunction>(module_, "CoUninitialize");
+        initialized_ && uninitialize) {
+        uninitialize();
+    }
+    ::FreeLibrary(module_);
+}
+
+HRESULT ComLibrary::CreateInstance(REFCLSID server, REFIID requested, void** instance) {
+    if (!module_) {
+        module_ = ::LoadLibraryW(L"ole32.dll");
+        if (!module_) return E_FAIL;
+        using InitializeFunction = HRESULT(WINAPI*)(void*, DWORD);
+        const auto initialize = ProcAddress<InitializeFunction>(module_, "CoInitializeEx");
+        initialized_ = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+        createInstance_ = ProcAddress<CreateInstanceFunction>(module_, "CoCreateInstance");
+    }
+    if (!createInstance_) return E_FAIL;
+    return createInstance_(server, nullptr, CLSCTX_INPROC_SERVER, requested, instance);
 }
 
 }  // namespace zelvane::win32

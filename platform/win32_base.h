@@ -1,10 +1,13 @@
-// Win32 plumbing shared by the runtime services: owned handles, COM pointers, and the one place
-// where a Win32 error code becomes the runtime's error number.
+// Win32 plumbing shared by the runtime services: owned handles, device contexts and COM, and the
+// one place where a Win32 error code becomes the runtime's error number.
 #pragma once
 
 #include <windows.h>
 
+#include <unknwn.h>
+
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "platform/errors.h"
@@ -87,6 +90,30 @@ private:
     HGDIOBJ old_;
 };
 
+// A function of a loaded module, looked up by name at run time: null where the module (or the
+// module itself) is missing, as a function newer than the running system is.
+template <class Function>
+Function ProcAddress(HMODULE module, const char* name) {
+    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
+}
+
+// A window's device context (the screen's, for no window), released on scope exit.
+class WindowDc {
+public:
+    explicit WindowDc(HWND window = nullptr) : window_(window), dc_(::GetDC(window)) {}
+    WindowDc(const WindowDc&) = delete;
+    WindowDc& operator=(const WindowDc&) = delete;
+    ~WindowDc() {
+        if (dc_) ::ReleaseDC(window_, dc_);
+    }
+    HDC get() const { return dc_; }
+    explicit operator bool() const { return dc_ != nullptr; }
+
+private:
+    HWND window_;
+    HDC dc_;
+};
+
 // A COM interface pointer that releases on scope exit.
 template <class Interface>
 class ComPtr {
@@ -107,10 +134,31 @@ private:
     Interface* p_ = nullptr;
 };
 
+// COM on this thread, loaded the first time an instance is asked for: a program that never needs it
+// never loads ole32. Uninitialized and unloaded at the end of its scope, after the instances made
+// through it (declare their pointers after it).
+class ComLibrary {
+public:
+    ComLibrary() = default;
+    ComLibrary(const ComLibrary&) = delete;
+    ComLibrary& operator=(const ComLibrary&) = delete;
+    ~ComLibrary();
+
+    // CoCreateInstance of an in-process server; E_FAIL when COM cannot be had.
+    HRESULT CreateInstance(REFCLSID server, REFIID requested, void** instance);
+
+private:
+    using CreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
+    HMODULE module_ = nullptr;
+    bool initialized_ = false;
+    CreateInstanceFunction createInstance_ = nullptr;
+};
+
 // The runtime's error number for a Win32 error code.
 int ErrorNumberFromWin32(DWORD code);
 
-// Fails with the runtime's number for GetLastError(); read right after the call that failed.
-[[noreturn]] void FailWithLastError(std::wstring path = {});
+// Fails with the runtime's number for GetLastError(), which it reads before anything else: call it
+// right after the call that failed. The path is only viewed until then.
+[[noreturn]] void FailWithLastError(std::wstring_view path = {});
 
 }  // namespace zelvane::win32

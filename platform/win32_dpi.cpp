@@ -1,20 +1,13 @@
 #include "platform/win32_dpi.h"
 
+#include "platform/win32_base.h"
+
 namespace zelvane::win32 {
-
-namespace {
-
-template <class Function>
-Function Lookup(HMODULE module, const char* name) {
-    return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
-}
-
-}  // namespace
 
 DpiFunctions DpiFunctions::OfSystem() {
     const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return DpiFunctions(Lookup<GetDpiForWindowFunction>(user32, "GetDpiForWindow"),
-                        Lookup<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi"));
+    return DpiFunctions(ProcAddress<GetDpiForWindowFunction>(user32, "GetDpiForWindow"),
+                        ProcAddress<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi"));
 }
 
 int DpiFunctions::WindowDpi(HWND window) const {
@@ -30,9 +23,8 @@ void DpiFunctions::AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) 
 }
 
 int SystemDpi() {
-    const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSY) : 0;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    const WindowDc screen;
+    const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
 }
 

@@ -1,7 +1,6 @@
 #include "platform/win32_file_list.h"
 
-#include "browser/map_browser.h"
-#include "platform/win32_runtime.h"
+#include "platform/win32_base.h"
 
 namespace zelvane::win32 {
 
@@ -22,7 +21,7 @@ std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring
     do {
         entries.push_back(DirectoryEntry{found.cFileName, found.dwFileAttributes});
     } while (::FindNextFileW(find.get(), &found));
-    if (::GetLastError() != ERROR_NO_MORE_FILES) FailWithLastError(std::wstring(folder));
+    if (::GetLastError() != ERROR_NO_MORE_FILES) FailWithLastError(folder);
     return entries;
 }
 

@@ -6,10 +6,14 @@
 #include <string>
 #include <vector>
 
-#include "browser/map_browser.h"
+#include "platform/file_list.h"
 #include "platform/runtime.h"
 
 namespace zelvane::win32 {
+
+// Bare names of the entries of a folder that the pattern matches by their long or short name;
+// fails with 76 when it is no folder.
+std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring_view pattern = L"*");
 
 class Win32FileList final : public FileListControl {
 public:

@@ -1,3 +1,5 @@
+#include "platform/win32_picture.h"
+
 #include <wincodec.h>
 
 #include "platform/win32_runtime.h"
@@ -19,23 +21,8 @@ void Check(HRESULT result) {
 // COM and the imaging component are loaded only when a picture needs them (a plain BMP does not),
 // so that starting the program never waits for them.
 IWICImagingFactory* Win32Runtime::ImagingFactory() {
-    if (!com_) {
-        com_ = ::LoadLibraryW(L"ole32.dll");
-        if (!com_) return nullptr;
-        using Initialize = HRESULT(WINAPI*)(void*, DWORD);
-        const auto initialize =
-            reinterpret_cast<Initialize>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoInitializeEx")));
-        comInitialized_ =
-            initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-    }
-    if (!imaging_) {
-        using CreateInstance = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
-        const auto create =
-            reinterpret_cast<CreateInstance>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoCreateInstance")));
-        if (!create ||
-            FAILED(create(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(imaging_.put())))) {
-            return nullptr;
-        }
+    if (!imaging_ && FAILED(com_.CreateInstance(CLSID_WICImagingFactory, IID_PPV_ARGS(imaging_.put())))) {
+        return nullptr;
     }
     return imaging_.get();
 }
@@ -117,6 +104,14 @@ PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file) 
     const UINT stride = width * 4;
     Check(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)));
     return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width), static_cast<int>(height));
+}
+
+PicturePtr ResourcePicture(int id) {
+    BITMAP info{};
+    UniqueBitmap bitmap(static_cast<HBITMAP>(
+        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return nullptr;
+    return std::make_shared<Win32Picture>(std::move(bitmap), info.bmWidth, info.bmHeight);
 }
 
 }  // namespace zelvane::win32

@@ -1,5 +1,7 @@
-#include "platform/win32_runtime.h"
-#include "ui/resource_ids.h"
+#include "platform/win32_prompt.h"
+
+#include "platform/win32_base.h"
+#include "platform/win32_prompt_ids.h"
 
 namespace zelvane::win32 {
 

@@ -1,10 +1,12 @@
 #include "platform/win32_runtime.h"
 
-#include <objbase.h>
 #include <wincodec.h>
 
 #include <cstring>
 #include <vector>
+
+#include "platform/win32_prompt.h"
+#include "platform/win32_text.h"
 
 namespace zelvane::win32 {
 
@@ -34,14 +36,8 @@ std::string EncodeForConsole(std::wstring_view text, bool* lossy = nullptr) {
     if (lossy) *lossy = false;
     if (text.empty()) return {};
     const int length = static_cast<int>(text.size());
-    if (::GetOEMCP() == CP_UTF8) {
-        // UTF-8 holds every character, and the conversion takes neither flags nor a default.
-        const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-        if (size <= 0) FailWithLastError();
-        std::string bytes(static_cast<std::size_t>(size), '\0');
-        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
-        return bytes;
-    }
+    // UTF-8 holds every character, and its conversion takes neither flags nor a default.
+    if (::GetOEMCP() == CP_UTF8) return Utf8(text);
     BOOL usedDefault = FALSE;
     const int size =
         ::WideCharToMultiByte(CP_OEMCP, WC_NO_BEST_FIT_CHARS, text.data(), length, nullptr, 0, "_", &usedDefault);
@@ -68,18 +64,9 @@ std::wstring ModulePath() {
     }
 }
 
-Win32Runtime::Win32Runtime() = default;
+Win32Runtime::Win32Runtime(std::wstring_view errorTitle) : errorTitle_(errorTitle) {}
 
-Win32Runtime::~Win32Runtime() {
-    imaging_.reset();
-    if (com_) {
-        using Uninitialize = void(WINAPI*)();
-        const auto uninitialize =
-            reinterpret_cast<Uninitialize>(reinterpret_cast<void (*)()>(::GetProcAddress(com_, "CoUninitialize")));
-        if (comInitialized_ && uninitialize) uninitialize();
-        ::FreeLibrary(com_);
-    }
-}
+Win32Runtime::~Win32Runtime() = default;
 
 std::wstring Win32Runtime::AppPath() {
     std::wstring folder = ModulePath();
@@ -219,7 +206,7 @@ int Win32Runtime::MsgBox(std::wstring_view text, int style, std::wstring_view ti
 
 void Win32Runtime::ReportUnhandled(const RuntimeError& failure) {
     const std::wstring text = failure.Message();
-    ::MessageBoxW(owner_ && ::IsWindowVisible(owner_) ? owner_ : nullptr, text.c_str(), std::wstring(kTitle).c_str(),
+    ::MessageBoxW(owner_ && ::IsWindowVisible(owner_) ? owner_ : nullptr, text.c_str(), errorTitle_.c_str(),
                   MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
     ::ExitProcess(static_cast<UINT>(failure.Number()));
 }

@@ -4,9 +4,8 @@
 #include <windows.h>
 
 #include <map>
-#include <vector>
+#include <string>
 
-#include "browser/map_browser.h"
 #include "platform/runtime.h"
 #include "platform/win32_base.h"
 
@@ -14,41 +13,10 @@ struct IWICImagingFactory;
 
 namespace zelvane::win32 {
 
-// A picture in a DIB section: decoded previews are 32-bit, the program's own pictures as stored.
-class Win32Picture final : public Picture {
-public:
-    Win32Picture(UniqueBitmap bitmap, int width, int height)
-        : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
-    HBITMAP Bitmap() const { return bitmap_.get(); }
-
-private:
-    UniqueBitmap bitmap_;
-    int width_;
-    int height_;
-};
-
-// Loads an uncompressed BMP through the system's own loader, or returns nothing when the file is
-// anything else (another format, a compressed or damaged BMP) for DecodePicture to try.
-PicturePtr LoadPlainBmp(const std::wstring& file);
-
-// Decodes a picture file through the Windows imaging component. Fails with 53 for a missing file,
-// 70 for a locked one, 481 for anything that is no picture or claims more pixels than a preview
-// can sensibly hold.
-PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file);
-
-// Bare names of the entries of a folder that the pattern matches by their long or short name;
-// fails with 76 when it is no folder.
-std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring_view pattern = L"*");
-
-// The modal input prompt (a dialog of the program's resources).
-std::wstring ShowInputBox(HWND owner, std::wstring_view prompt, std::wstring_view title,
-                          std::wstring_view defaultAnswer);
-
 class Win32Runtime final : public Runtime {
 public:
-    Win32Runtime();
+    // The error box of an unhandled failure carries the title.
+    explicit Win32Runtime(std::wstring_view errorTitle);
     Win32Runtime(const Win32Runtime&) = delete;
     Win32Runtime& operator=(const Win32Runtime&) = delete;
     ~Win32Runtime();
@@ -75,8 +43,8 @@ public:
 private:
     IWICImagingFactory* ImagingFactory();
 
-    HMODULE com_ = nullptr;  // ole32, once a picture needed it
-    bool comInitialized_ = false;
+    const std::wstring errorTitle_;
+    ComLibrary com_;
     ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;
     std::map<int, UniqueFile> openFiles_;

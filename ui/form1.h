@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "core/launcher.h"
 #include "platform/runtime.h"
 
 namespace zelvane {
@@ -18,11 +19,6 @@ std::wstring AboutText();
 
 class Form1 {
 public:
-    struct Settings {
-        std::wstring MapFolder;
-        std::wstring EditorSwitch;
-    };
-
     Form1(Runtime& runtime, FormControls controls)
         : runtime_(runtime),
           Form(controls.form),
@@ -34,7 +30,7 @@ public:
     // runtime's unhandled-failure path. Returns whether the handler ran to its end.
     bool Raise(FormEvent event);
 
-    const Settings& settings() const { return settings_; }
+    const LauncherSettings& settings() const { return settings_; }
 
 private:
     void Command1_Click();
@@ -45,15 +41,12 @@ private:
     void File1_DblClick();
     void Form_Load();
 
-    std::wstring ScriptPath();
-    std::wstring NameForScript(const std::wstring& mapName);
-
     Runtime& runtime_;
     CaptionControl& Form;
     FileListControl& File1;
     ImageControl& Image1;
     LabelControl& Label1;
-    Settings settings_;
+    LauncherSettings settings_;
 };
 
 }  // namespace zelvane

@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include "core/launcher.h"
 #include "platform/win32_runtime.h"
 #include "ui/main_window.h"
 
@@ -10,7 +11,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     ::InitCommonControlsEx(&controls);
 
-    win32::Win32Runtime runtime;
+    win32::Win32Runtime runtime(kTitle);
     win32::MainWindow window(runtime);
     const bool ready = RunEventHandler(runtime, [&] { window.Create(); }) && window.Load();
     if (!ready) return 1;

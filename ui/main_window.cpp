@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/resource_ids.h"
+#include "platform/win32_picture.h"
 
 namespace zelvane::win32 {
 
@@ -12,7 +12,6 @@ constexpr wchar_t kClassName[] = L"ZelvaneForm1";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 constexpr int kFirstChildId = 100;  // clear of IDOK and IDCANCEL, which the dialog manager sends
-constexpr std::array<const FontStyle*, 4> kFonts{&kSansSerif8, &kSansSerif24, &kTahoma22, &kMyriad22};
 
 COLORREF ToColorRef(Colour colour) { return RGB(colour.red, colour.green, colour.blue); }
 
@@ -20,12 +19,13 @@ int ChildId(std::size_t row) { return kFirstChildId + static_cast<int>(row); }
 
 bool IsChildWindow(Kind kind) { return kind == Kind::CommandButton || kind == Kind::FileList; }
 
-const ControlDescription& ControlOf(Role role) {
-    return *std::find_if(kLayout.begin(), kLayout.end(),
-                         [role](const ControlDescription& c) { return c.role == role; });
+std::size_t RowOf(Role role) {
+    return static_cast<std::size_t>(
+        std::find_if(kLayout.begin(), kLayout.end(), [role](const ControlDescription& c) { return c.role == role; }) -
+        kLayout.begin());
 }
 
-std::size_t RowOf(Role role) { return static_cast<std::size_t>(&ControlOf(role) - kLayout.data()); }
+std::size_t RowOf(const ControlDescription& control) { return static_cast<std::size_t>(&control - kLayout.data()); }
 
 struct FaceFound {
     bool any = false;
@@ -45,22 +45,18 @@ bool FontFaceUsable(std::wstring_view face, int dpi) {
     query.lfCharSet = DEFAULT_CHARSET;
     face.copy(query.lfFaceName, LF_FACESIZE - 1);
     FaceFound found;
-    const HDC screen = ::GetDC(nullptr);
-    ::EnumFontFamiliesExW(screen, &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
-    ::ReleaseDC(nullptr, screen);
-    return found.any && (found.scalable || dpi == 96);
+    const WindowDc screen;
+    ::EnumFontFamiliesExW(screen.get(), &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
+    return found.any && (found.scalable || dpi == USER_DEFAULT_SCREEN_DPI);
 }
 
-// The named face or the first usable stand-in: "MyriadRoman" is no system font, and the bitmap
-// "MS Sans Serif" of Windows would be blocky at other DPIs.
-std::wstring_view InstalledFace(std::wstring_view face, int dpi) {
-    const std::array<std::wstring_view, 4> candidates =
-        face == L"MyriadRoman" ? std::array<std::wstring_view, 4>{face, L"Myriad Pro", L"Segoe UI", L"Tahoma"}
-                               : std::array<std::wstring_view, 4>{face, L"Microsoft Sans Serif", L"Tahoma", L"Arial"};
-    for (std::wstring_view candidate : candidates) {
-        if (FontFaceUsable(candidate, dpi)) return candidate;
+// The font's own face or the first of its stand-ins that is usable at the DPI.
+std::wstring_view InstalledFace(const FontStyle& style, int dpi) {
+    if (FontFaceUsable(style.face, dpi)) return style.face;
+    for (std::wstring_view standIn : style.standIns) {
+        if (FontFaceUsable(standIn, dpi)) return standIn;
     }
-    return face;
+    return style.face;
 }
 
 UniqueFont CreateFontFor(const FontStyle& style, int dpi) {
@@ -70,25 +66,32 @@ UniqueFont CreateFontFor(const FontStyle& style, int dpi) {
     font.lfItalic = style.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    InstalledFace(style.face, dpi).copy(font.lfFaceName, LF_FACESIZE - 1);
+    InstalledFace(style, dpi).copy(font.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
-PicturePtr ResourcePicture(int id) {
-    BITMAP info{};
-    UniqueBitmap bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return nullptr;
-    return std::make_shared<Win32Picture>(std::move(bitmap), info.bmWidth, info.bmHeight);
+// The frame around a client area of 8475 x 6075 twips at a DPI, as the system's metrics make it.
+SIZE FrameSize(const DpiFunctions& dpiFunctions, int dpi) {
+    RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi), TwipsToPixels(kClientHeightTwips, dpi)};
+    dpiFunctions.AdjustFrame(frame, kStyle, kExStyle, dpi);
+    return SIZE{frame.right - frame.left, frame.bottom - frame.top};
+}
+
+bool Meet(const RECT& a, const RECT& b) {
+    RECT common;
+    return ::IntersectRect(&common, &a, &b) != FALSE;
 }
 
 }  // namespace
 
+MainWindow::Buffer::~Buffer() {
+    if (dc && original) ::SelectObject(dc.get(), original);
+}
+
 MainWindow::MainWindow(Win32Runtime& runtime, DpiFunctions dpiFunctions)
-    : runtime_(runtime),
-      dpiFunctions_(dpiFunctions),
-      image1Visible_(ControlOf(Role::Image1).visibleAtStart),
-      label1Visible_(ControlOf(Role::Label1).visibleAtStart) {}
+    : runtime_(runtime), dpiFunctions_(dpiFunctions) {
+    for (std::size_t row = 0; row < kLayout.size(); ++row) visible_[row] = kLayout[row].visibleAtStart;
+}
 
 MainWindow::~MainWindow() {
     if (window_) ::DestroyWindow(window_);
@@ -105,38 +108,22 @@ void MainWindow::Create() {
     windowClass.lpszClassName = kClassName;
     ::RegisterClassExW(&windowClass);
 
-    window_ = ::CreateWindowExW(kExStyle, kClassName, L"Form1", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr,
-                                nullptr, instance, this);
+    // The frame is made at the size it has at the system's DPI, which a new window normally has.
+    const SIZE frame = FrameSize(dpiFunctions_, SystemDpi());
+    window_ = ::CreateWindowExW(kExStyle, kClassName, L"Form1", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
+                                frame.cy, nullptr, nullptr, instance, this);
     if (!window_) FailWithLastError();
     runtime_.SetOwner(window_);
     dpi_ = dpiFunctions_.WindowDpi(window_);
-
-    // Child windows in tab order: the list, then the buttons by tab index. Windows ties the tab
-    // order to the children's stacking; they never overlap, so the table's stacking among them
-    // does not show.
-    std::array<std::size_t, kControlCount> rows{};
-    std::size_t childCount = 0;
+    CreateFonts();
+    SizeFrame();
     for (std::size_t row = 0; row < kLayout.size(); ++row) {
-        if (IsChildWindow(kLayout[row].kind)) rows[childCount++] = row;
+        if (kLayout[row].picture != 0) pictures_[row] = ResourcePicture(kLayout[row].picture);
     }
-    std::sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(childCount),
-              [](std::size_t a, std::size_t b) { return kLayout[a].tabIndex < kLayout[b].tabIndex; });
-    for (std::size_t i = 0; i < childCount; ++i) {
-        const std::size_t row = rows[i];
-        const ControlDescription& control = kLayout[row];
-        const std::wstring caption(control.caption);
-        const bool list = control.kind == Kind::FileList;
-        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
-                            (list ? WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS : BS_PUSHBUTTON);
-        children_[row] = ::CreateWindowExW(
-            list ? WS_EX_CLIENTEDGE : 0, list ? L"LISTBOX" : L"BUTTON", caption.c_str(), style, 0, 0, 0, 0, window_,
-            reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId(row))), instance, nullptr);
-        if (!children_[row]) FailWithLastError();
-    }
+    CreateChildren();
+    pictureDc_.reset(::CreateCompatibleDC(WindowDc(window_).get()));
+    MakeBuffer();
     file1_ = std::make_unique<Win32FileList>(Child(Role::File1));
-    image1Picture_ = ResourcePicture(IDB_SAMPLE_MAP);
-    image2Picture_ = ResourcePicture(IDB_SPACESHIP);
-    ApplyDpi();
     form_ = std::make_unique<Form1>(runtime_, FormControls{caption_, *file1_, image1_, label1_});
 }
 
@@ -148,15 +135,31 @@ void MainWindow::Show() {
 
 HWND MainWindow::Child(Role role) const { return children_[RowOf(role)]; }
 
+bool MainWindow::Image1Visible() const { return visible_[RowOf(Role::Image1)]; }
+
+bool MainWindow::Label1Visible() const { return visible_[RowOf(Role::Label1)]; }
+
+const Picture* MainWindow::Image1Picture() const { return pictures_[RowOf(Role::Image1)].get(); }
+
+void MainWindow::CreateFonts() {
+    for (std::size_t i = 0; i < kFonts.size(); ++i) fonts_[i] = CreateFontFor(kFonts[i], dpi_);
+}
+
+HFONT MainWindow::FontOf(const ControlDescription& control) const {
+    return control.font ? fonts_[static_cast<std::size_t>(control.font - kFonts.data())].get() : nullptr;
+}
+
 // Sizes the frame so that the client area is exactly 8475 x 6075 twips. The frame's own metrics
 // are the system's to choose (not every system scales them with the window's DPI), so whatever
 // the first guess misses is made up once from the client area it gave.
 void MainWindow::SizeFrame() {
     const SIZE client{TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
-    RECT frame{0, 0, client.cx, client.cy};
-    dpiFunctions_.AdjustFrame(frame, kStyle, kExStyle, dpi_);
-    SIZE size{frame.right - frame.left, frame.bottom - frame.top};
-    ::SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    SIZE size = FrameSize(dpiFunctions_, dpi_);
+    RECT current{};
+    ::GetWindowRect(window_, &current);
+    if (current.right - current.left != size.cx || current.bottom - current.top != size.cy) {
+        ::SetWindowPos(window_, nullptr, 0, 0, size.cx, size.cy, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
     RECT actual{};
     ::GetClientRect(window_, &actual);
     if (actual.right != client.cx || actual.bottom != client.cy) {
@@ -166,45 +169,73 @@ void MainWindow::SizeFrame() {
     }
 }
 
-// Sizes the frame, the children and the fonts for the current DPI.
-void MainWindow::ApplyDpi() {
-    // The old fonts stay alive until the children have been given the new ones.
-    std::array<UniqueFont, kFonts.size()> oldFonts;
-    for (std::size_t i = 0; i < kFonts.size(); ++i) {
-        oldFonts[i] = std::move(fonts_[i]);
-        fonts_[i] = CreateFontFor(*kFonts[i], dpi_);
+// The child windows in tab order, the list and then the buttons by tab index, each at its box and
+// with its font from the start. Windows ties the tab order to the children's stacking; they never
+// overlap, so the table's stacking among them does not show.
+void MainWindow::CreateChildren() {
+    std::array<std::size_t, kControlCount> rows{};
+    std::size_t childCount = 0;
+    for (std::size_t row = 0; row < kLayout.size(); ++row) {
+        if (IsChildWindow(kLayout[row].kind)) rows[childCount++] = row;
     }
-    SizeFrame();
+    std::sort(rows.begin(), rows.begin() + static_cast<std::ptrdiff_t>(childCount),
+              [](std::size_t a, std::size_t b) { return kLayout[a].tabIndex < kLayout[b].tabIndex; });
+    const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+    for (std::size_t i = 0; i < childCount; ++i) {
+        const std::size_t row = rows[i];
+        const ControlDescription& control = kLayout[row];
+        const std::wstring caption(control.caption);
+        const bool list = control.kind == Kind::FileList;
+        const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                            (list ? WS_VSCROLL | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | LBS_HASSTRINGS : BS_PUSHBUTTON);
+        const RECT box = PixelBox(control);
+        children_[row] =
+            ::CreateWindowExW(list ? WS_EX_CLIENTEDGE : 0, list ? L"LISTBOX" : L"BUTTON", caption.c_str(), style,
+                              box.left, box.top, box.right - box.left, box.bottom - box.top, window_,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(ChildId(row))), instance, nullptr);
+        if (!children_[row]) FailWithLastError();
+        ::SendMessageW(children_[row], WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(control)), FALSE);
+    }
+}
+
+// Moves the children to their boxes at the current DPI and gives them the current fonts.
+void MainWindow::PlaceChildren() {
     for (std::size_t row = 0; row < kLayout.size(); ++row) {
         if (!children_[row]) continue;
         const RECT box = PixelBox(kLayout[row]);
         ::SetWindowPos(children_[row], nullptr, box.left, box.top, box.right - box.left, box.bottom - box.top,
                        SWP_NOZORDER | SWP_NOACTIVATE);
-        ::SendMessageW(children_[row], WM_SETFONT, reinterpret_cast<WPARAM>(FontFor(kLayout[row].font)), TRUE);
+        ::SendMessageW(children_[row], WM_SETFONT, reinterpret_cast<WPARAM>(FontOf(kLayout[row])), TRUE);
     }
-    ::InvalidateRect(window_, nullptr, FALSE);
+}
+
+void MainWindow::MakeBuffer() {
+    const WindowDc screen(window_);
+    auto buffer = std::make_unique<Buffer>();
+    buffer->bitmap.reset(::CreateCompatibleBitmap(screen.get(), TwipsToPixels(kClientWidthTwips, dpi_),
+                                                  TwipsToPixels(kClientHeightTwips, dpi_)));
+    buffer->dc.reset(::CreateCompatibleDC(screen.get()));
+    if (!buffer->bitmap || !buffer->dc) return;
+    buffer->original = ::SelectObject(buffer->dc.get(), buffer->bitmap.get());
+    buffer_ = std::move(buffer);
 }
 
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ApplyDpi();
-}
-
-HFONT MainWindow::FontFor(const FontStyle* style) const {
-    for (std::size_t i = 0; i < kFonts.size(); ++i) {
-        if (kFonts[i] == style) return fonts_[i].get();
-    }
-    return nullptr;
+    // The old fonts stay alive until the children have been given the new ones.
+    const std::array<UniqueFont, kFonts.size()> previous = std::move(fonts_);
+    CreateFonts();
+    SizeFrame();
+    PlaceChildren();
+    MakeBuffer();
+    ::InvalidateRect(window_, nullptr, FALSE);
 }
 
 RECT MainWindow::PixelBox(const ControlDescription& control) const {
     Box box = control.box;
     // An image takes the size of its picture, which is drawn at 15 twips to its pixel.
-    const Picture* picture = control.role == Role::Image1  ? image1Picture_.get()
-                             : control.kind == Kind::Image ? image2Picture_.get()
-                                                           : nullptr;
-    if (picture) {
+    if (const Picture* picture = control.kind == Kind::Image ? pictures_[RowOf(control)].get() : nullptr) {
         box.width = picture->Width() * 15;
         box.height = picture->Height() * 15;
     }
@@ -212,120 +243,129 @@ RECT MainWindow::PixelBox(const ControlDescription& control) const {
                 TwipsToPixels(box.top + box.height, dpi_)};
 }
 
-void MainWindow::Paint(HDC target) const {
-    RECT client{};
-    ::GetClientRect(window_, &client);
-    UniqueMemoryDc dc(::CreateCompatibleDC(target));
-    UniqueBitmap buffer(::CreateCompatibleBitmap(target, client.right, client.bottom));
-    {
-        SelectGuard bufferSelected(dc.get(), buffer.get());
-        ::SetBkColor(dc.get(), ToColorRef(kBlack));
-        ::ExtTextOutW(dc.get(), 0, 0, ETO_OPAQUE, &client, nullptr, 0, nullptr);
-        for (auto row = kLayout.rbegin(); row != kLayout.rend(); ++row) PaintElement(dc.get(), *row);
-        ::BitBlt(target, 0, 0, client.right, client.bottom, dc.get(), 0, 0, SRCCOPY);
+bool MainWindow::Drawn(std::size_t row) const { return !IsChildWindow(kLayout[row].kind) && visible_[row]; }
+
+// Composes the area in the buffer, from the back of the table to its front, and copies it out.
+// Solid fills take the DC's own brush, so painting makes no GDI object.
+void MainWindow::Paint(HDC target, const RECT& area) const {
+    if (!buffer_) return;
+    const HDC dc = buffer_->dc.get();
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
+    ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
+    ::SelectObject(dc, ::GetStockObject(NULL_PEN));
+    ::SetBkMode(dc, TRANSPARENT);
+    ::SetDCBrushColor(dc, ToColorRef(kBlack));
+    ::FillRect(dc, &area, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    for (std::size_t row = kLayout.size(); row-- > 0;) {
+        const ControlDescription& control = kLayout[row];
+        if (!Drawn(row)) continue;
+        const RECT box = PixelBox(control);
+        if (!Meet(box, area)) continue;
+        switch (control.kind) {
+            case Kind::Rectangle:
+            case Kind::Oval:
+            case Kind::Circle:
+            case Kind::RoundedRectangle:
+                PaintShape(dc, control, box);
+                break;
+            case Kind::Label:
+                PaintLabel(dc, control, box);
+                break;
+            case Kind::Image:
+                if (pictures_[row]) PaintImage(dc, *pictures_[row], box);
+                break;
+            case Kind::CommandButton:
+            case Kind::FileList:
+                break;
+        }
     }
+    ::RestoreDC(dc, saved);
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
+             SRCCOPY);
 }
 
-void MainWindow::PaintElement(HDC dc, const ControlDescription& control) const {
-    if (IsChildWindow(control.kind)) return;
-    if (control.role == Role::Image1 && !image1Visible_) return;
-    if (control.role == Role::Label1 && !label1Visible_) return;
-    if (control.role == Role::Decoration && !control.visibleAtStart) return;
-    RECT box = PixelBox(control);
+void MainWindow::PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const {
+    ::SetDCBrushColor(dc, ToColorRef(control.colour));
+    if (control.kind == Kind::Rectangle) {
+        ::FillRect(dc, &box, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+        return;
+    }
+    // With no pen a figure's right and bottom edges are left out: draw one pixel larger, clipped to
+    // the box so that no implementation can paint past it.
+    const int saved = ::SaveDC(dc);
+    ::IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
-    switch (control.kind) {
-        case Kind::Rectangle: {
-            UniqueBrush brush(::CreateSolidBrush(ToColorRef(control.colour)));
-            ::FillRect(dc, &box, brush.get());
-            break;
-        }
-        case Kind::Oval:
-        case Kind::Circle:
-        case Kind::RoundedRectangle: {
-            UniqueBrush brush(::CreateSolidBrush(ToColorRef(control.colour)));
-            SelectGuard brushSelected(dc, brush.get());
-            SelectGuard penSelected(dc, ::GetStockObject(NULL_PEN));
-            // With no pen the figure's right and bottom edges are left out: draw one pixel larger,
-            // clipped to the box so that no implementation can paint past it.
-            ::SaveDC(dc);
-            ::IntersectClipRect(dc, box.left, box.top, box.right, box.bottom);
-            if (control.kind == Kind::Oval) {
-                ::Ellipse(dc, box.left, box.top, box.right + 1, box.bottom + 1);
-            } else if (control.kind == Kind::Circle) {
-                const int diameter = std::min(width, height);
-                const int left = box.left + (width - diameter) / 2;
-                const int top = box.top + (height - diameter) / 2;
-                ::Ellipse(dc, left, top, left + diameter + 1, top + diameter + 1);
-            } else {
-                const int corner = std::min(width, height) / 2;
-                ::RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, corner, corner);
-            }
-            ::RestoreDC(dc, -1);
-            break;
-        }
-        case Kind::Label: {
-            if (control.opaqueBack) {
-                UniqueBrush brush(::CreateSolidBrush(ToColorRef(control.backColour)));
-                ::FillRect(dc, &box, brush.get());
-            }
-            SelectGuard fontSelected(dc, FontFor(control.font));
-            ::SetBkMode(dc, TRANSPARENT);
-            ::SetTextColor(dc, ToColorRef(control.colour));
-            const UINT align = control.align == Align::Left     ? DT_LEFT
-                               : control.align == Align::Centre ? DT_CENTER
-                                                                : DT_RIGHT;
-            ::DrawTextW(dc, control.caption.data(), static_cast<int>(control.caption.size()), &box,
-                        align | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
-            break;
-        }
-        case Kind::Image: {
-            const auto* picture = static_cast<const Win32Picture*>(control.role == Role::Image1 ? image1Picture_.get()
-                                                                                                : image2Picture_.get());
-            if (!picture) break;
-            UniqueMemoryDc source(::CreateCompatibleDC(dc));
-            SelectGuard pictureSelected(source.get(), picture->Bitmap());
-            if (width == picture->Width() && height == picture->Height()) {
-                // At 96 DPI a picture is drawn pixel for pixel: copy only what the window shows.
-                ::BitBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, SRCCOPY);
-            } else {
-                ::SetStretchBltMode(dc, HALFTONE);
-                ::SetBrushOrgEx(dc, 0, 0, nullptr);
-                ::StretchBlt(dc, box.left, box.top, width, height, source.get(), 0, 0, picture->Width(),
-                             picture->Height(), SRCCOPY);
-            }
-            break;
-        }
-        case Kind::CommandButton:
-        case Kind::FileList:
-            break;
+    if (control.kind == Kind::Oval) {
+        ::Ellipse(dc, box.left, box.top, box.right + 1, box.bottom + 1);
+    } else if (control.kind == Kind::Circle) {
+        const int diameter = std::min(width, height);
+        const int left = box.left + (width - diameter) / 2;
+        const int top = box.top + (height - diameter) / 2;
+        ::Ellipse(dc, left, top, left + diameter + 1, top + diameter + 1);
+    } else {
+        const int corner = std::min(width, height) / 2;
+        ::RoundRect(dc, box.left, box.top, box.right + 1, box.bottom + 1, corner, corner);
+    }
+    ::RestoreDC(dc, saved);
+}
+
+void MainWindow::PaintLabel(HDC dc, const ControlDescription& control, const RECT& box) const {
+    if (control.opaqueBack) {
+        ::SetDCBrushColor(dc, ToColorRef(control.backColour));
+        ::FillRect(dc, &box, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
+    }
+    ::SelectObject(dc, FontOf(control));
+    ::SetTextColor(dc, ToColorRef(control.colour));
+    const UINT align = control.align == Align::Left ? DT_LEFT : control.align == Align::Centre ? DT_CENTER : DT_RIGHT;
+    RECT text = box;
+    ::DrawTextW(dc, control.caption.data(), static_cast<int>(control.caption.size()), &text,
+                align | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+void MainWindow::PaintImage(HDC dc, const Picture& picture, const RECT& box) const {
+    const auto& bitmap = static_cast<const Win32Picture&>(picture);
+    const SelectGuard selected(pictureDc_.get(), bitmap.Bitmap());
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    if (width == picture.Width() && height == picture.Height()) {
+        // At 96 DPI a picture is drawn pixel for pixel.
+        ::BitBlt(dc, box.left, box.top, width, height, pictureDc_.get(), 0, 0, SRCCOPY);
+    } else {
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+        ::StretchBlt(dc, box.left, box.top, width, height, pictureDc_.get(), 0, 0, picture.Width(), picture.Height(),
+                     SRCCOPY);
     }
 }
 
 void MainWindow::InvalidateControl(Role role) {
-    const RECT box = PixelBox(ControlOf(role));
+    const RECT box = PixelBox(kLayout[RowOf(role)]);
     ::InvalidateRect(window_, &box, FALSE);
 }
 
-void MainWindow::FormCaption::SetCaption(std::wstring_view caption) {
+void MainWindow::SetCaption(std::wstring_view caption) {
     const std::wstring text(caption);
-    ::SetWindowTextW(window_.window_, text.c_str());
+    ::SetWindowTextW(window_, text.c_str());
 }
 
-void MainWindow::Image1::SetPicture(PicturePtr picture) {
-    window_.InvalidateControl(Role::Image1);
-    window_.image1Picture_ = std::move(picture);
-    window_.InvalidateControl(Role::Image1);
+void MainWindow::SetPicture(Role role, PicturePtr picture) {
+    InvalidateControl(role);
+    pictures_[RowOf(role)] = std::move(picture);
+    InvalidateControl(role);
 }
 
-void MainWindow::Image1::SetVisible(bool visible) {
-    window_.image1Visible_ = visible;
-    window_.InvalidateControl(Role::Image1);
+void MainWindow::SetVisible(Role role, bool visible) {
+    visible_[RowOf(role)] = visible;
+    InvalidateControl(role);
 }
 
-void MainWindow::Label1::SetVisible(bool visible) {
-    window_.label1Visible_ = visible;
-    window_.InvalidateControl(Role::Label1);
+void MainWindow::OnPaint() {
+    PAINTSTRUCT paint;
+    const HDC dc = ::BeginPaint(window_, &paint);
+    Paint(dc, paint.rcPaint);
+    ::EndPaint(window_, &paint);
 }
 
 void MainWindow::OnCommand(int id, int code) {
@@ -340,38 +380,45 @@ void MainWindow::OnCommand(int id, int code) {
     }
 }
 
+// The list's text and background colours, from the table.
+LRESULT MainWindow::OnListColours(HDC dc) const {
+    const ControlDescription& list = kLayout[RowOf(Role::File1)];
+    ::SetTextColor(dc, ToColorRef(list.colour));
+    ::SetBkColor(dc, ToColorRef(list.backColour));
+    ::SetDCBrushColor(dc, ToColorRef(list.backColour));
+    return reinterpret_cast<LRESULT>(::GetStockObject(DC_BRUSH));
+}
+
+// Keeps the keyboard focus where it was when the window is activated again.
+void MainWindow::OnActivate(bool active) {
+    if (!active) {
+        const HWND focus = ::GetFocus();
+        if (focus && ::IsChild(window_, focus)) focus_ = focus;
+    } else {
+        ::SetFocus(focus_ ? focus_ : Child(Role::File1));
+    }
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window_, &paint);
-            Paint(dc);
-            ::EndPaint(window_, &paint);
+        case WM_PAINT:
+            OnPaint();
+            return 0;
+        case WM_PRINTCLIENT: {
+            RECT client{};
+            ::GetClientRect(window_, &client);
+            Paint(reinterpret_cast<HDC>(wParam), client);
             return 0;
         }
-        case WM_PRINTCLIENT:
-            Paint(reinterpret_cast<HDC>(wParam));
-            return 0;
         case WM_ERASEBKGND:
             return 1;
         case WM_COMMAND:
             if (form_) OnCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
-        case WM_CTLCOLORLISTBOX: {
-            const ControlDescription& list = ControlOf(Role::File1);
-            const auto dc = reinterpret_cast<HDC>(wParam);
-            ::SetTextColor(dc, ToColorRef(list.colour));
-            ::SetBkColor(dc, ToColorRef(list.backColour));
-            return reinterpret_cast<LRESULT>(::GetStockObject(BLACK_BRUSH));
-        }
+        case WM_CTLCOLORLISTBOX:
+            return OnListColours(reinterpret_cast<HDC>(wParam));
         case WM_ACTIVATE:
-            // Keep the keyboard focus where it was when the window is activated again.
-            if (LOWORD(wParam) == WA_INACTIVE) {
-                const HWND focus = ::GetFocus();
-                if (focus && ::IsChild(window_, focus)) focus_ = focus;
-            } else {
-                ::SetFocus(focus_ ? focus_ : Child(Role::File1));
-            }
+            OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
         case WM_DPICHANGED:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));

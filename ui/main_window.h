@@ -1,4 +1,4 @@
-// Form1's window on Win32: the frame, the four child windows, the drawn elements of the layout
+// Form1's window on Win32: the frame, the four child windows and the drawn elements of the layout
 // table, and the dispatch of their events to Form1's handlers.
 #pragma once
 
@@ -7,6 +7,7 @@
 #include <array>
 #include <memory>
 
+#include "platform/win32_base.h"
 #include "platform/win32_dpi.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
@@ -32,69 +33,94 @@ public:
     HWND Handle() const { return window_; }
     HWND Child(Role role) const;
 
-    // Paints the client area (background and drawn elements) into any DC.
-    void Paint(HDC dc) const;
-    // The box of a control in device pixels at the window's DPI (Image1 follows its picture).
+    // Paints an area of the client (background and drawn elements) into any DC.
+    void Paint(HDC dc, const RECT& area) const;
+    // The box of a control in device pixels at the window's DPI (an image's follows its picture).
     RECT PixelBox(const ControlDescription& control) const;
     int Dpi() const { return dpi_; }
-    bool Image1Visible() const { return image1Visible_; }
-    bool Label1Visible() const { return label1Visible_; }
-    const Picture* Image1Picture() const { return image1Picture_.get(); }
+    bool Image1Visible() const;
+    bool Label1Visible() const;
+    const Picture* Image1Picture() const;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    void OnPaint();
     void OnCommand(int id, int code);
+    LRESULT OnListColours(HDC dc) const;
+    void OnActivate(bool active);
     void OnDpiChanged(int dpi, const RECT& suggested);
-    void ApplyDpi();
+
+    void CreateFonts();
     void SizeFrame();
-    HFONT FontFor(const FontStyle* style) const;
-    void PaintElement(HDC dc, const ControlDescription& control) const;
+    void CreateChildren();
+    void PlaceChildren();
+    void MakeBuffer();
+    HFONT FontOf(const ControlDescription& control) const;
+    bool Drawn(std::size_t row) const;
+    void PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const;
+    void PaintLabel(HDC dc, const ControlDescription& control, const RECT& box) const;
+    void PaintImage(HDC dc, const Picture& picture, const RECT& box) const;
+
+    // What Form1 changes at run time: the caption, Image1's picture and visibility, Label1's.
+    void SetCaption(std::wstring_view caption);
+    void SetPicture(Role role, PicturePtr picture);
+    void SetVisible(Role role, bool visible);
     void InvalidateControl(Role role);
 
     // The window as Form1 sees it: its caption, Image1 and Label1.
     class FormCaption final : public CaptionControl {
     public:
         explicit FormCaption(MainWindow& window) : window_(window) {}
-        void SetCaption(std::wstring_view caption) override;
+        void SetCaption(std::wstring_view caption) override { window_.SetCaption(caption); }
 
     private:
         MainWindow& window_;
     };
-    class Image1 final : public ImageControl {
+    class Image final : public ImageControl {
     public:
-        explicit Image1(MainWindow& window) : window_(window) {}
-        void SetPicture(PicturePtr picture) override;
-        void SetVisible(bool visible) override;
+        Image(MainWindow& window, Role role) : window_(window), role_(role) {}
+        void SetPicture(PicturePtr picture) override { window_.SetPicture(role_, std::move(picture)); }
+        void SetVisible(bool visible) override { window_.SetVisible(role_, visible); }
 
     private:
         MainWindow& window_;
+        Role role_;
     };
-    class Label1 final : public LabelControl {
+    class Label final : public LabelControl {
     public:
-        explicit Label1(MainWindow& window) : window_(window) {}
-        void SetVisible(bool visible) override;
+        Label(MainWindow& window, Role role) : window_(window), role_(role) {}
+        void SetVisible(bool visible) override { window_.SetVisible(role_, visible); }
 
     private:
         MainWindow& window_;
+        Role role_;
+    };
+
+    // An off-screen bitmap of the client's size that paints are composed in, made once per size.
+    struct Buffer {
+        UniqueBitmap bitmap;
+        UniqueMemoryDc dc;
+        HGDIOBJ original = nullptr;
+        ~Buffer();
     };
 
     Win32Runtime& runtime_;
     const DpiFunctions dpiFunctions_;
     HWND window_ = nullptr;
+    int dpi_ = USER_DEFAULT_SCREEN_DPI;
     std::array<HWND, kControlCount> children_{};
+    std::array<UniqueFont, kFonts.size()> fonts_;
+    std::array<PicturePtr, kControlCount> pictures_;
+    std::array<bool, kControlCount> visible_{};
+    std::unique_ptr<Buffer> buffer_;
+    UniqueMemoryDc pictureDc_;
+    HWND focus_ = nullptr;
     FormCaption caption_{*this};
-    Image1 image1_{*this};
-    Label1 label1_{*this};
+    Image image1_{*this, Role::Image1};
+    Label label1_{*this, Role::Label1};
     std::unique_ptr<Win32FileList> file1_;
     std::unique_ptr<Form1> form_;
-    int dpi_ = 96;
-    HWND focus_ = nullptr;
-    std::array<UniqueFont, 4> fonts_;
-    std::shared_ptr<const Picture> image1Picture_;
-    std::shared_ptr<const Picture> image2Picture_;
-    bool image1Visible_;
-    bool label1Visible_;
 };
 
 }  // namespace zelvane::win32

@@ -7,6 +7,7 @@
 
 #include "browser/map_browser.h"
 #include "core/launcher.h"
+#include "tests/support/batch_line.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void CheckScript(const std::wstring& mapName) {
     Require(breaks == 2);
     Require(line.starts_with(L"start armada2.exe ~/edit "));
     const std::wstring escaped = line.substr(std::wstring_view(L"start armada2.exe ~/edit ").size());
-    Require(UnescapeBatchLine(escaped) == WithoutControls(mapName));
+    Require(testing::UnescapeBatchLine(escaped) == WithoutControls(mapName));
     // Outside a caret pair, no character the interpreter acts on is left bare.
     for (std::size_t i = 0; i < escaped.size(); ++i) {
         const wchar_t c = escaped[i];

@@ -25,6 +25,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/win32_text.h"
+
 namespace {
 
 constexpr wchar_t kDefaultLogPath[] = L"C:\\armada2-standin.log";
@@ -52,20 +54,10 @@ std::wstring Variable(const wchar_t* name) {
     return value;
 }
 
-std::string ToUtf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int needed = WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    if (needed <= 0) return {};
-    std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), needed, nullptr, nullptr);
-    return bytes;
-}
-
 // One WriteFile call on a handle opened for appending only, so lines from programs that start at
 // the same moment never interleave.
 bool AppendLogLine(std::wstring_view commandLine, std::wstring_view folder) {
-    const std::string line = ToUtf8(commandLine) + '\t' + ToUtf8(folder) + '\n';
+    const std::string line = zelvane::win32::Utf8(commandLine) + '\t' + zelvane::win32::Utf8(folder) + '\n';
     std::wstring path = Variable(kLogVariable);
     if (path.empty()) path = kDefaultLogPath;
     const HANDLE log =
@@ -100,14 +92,14 @@ struct TextSearch {
 
 BOOL CALLBACK CollectChildText(HWND child, LPARAM search) {
     TextSearch& s = *reinterpret_cast<TextSearch*>(search);
-    s.found += ToUtf8(s.title) + '\t' + ToUtf8(WindowText(child)) + '\n';
+    s.found += zelvane::win32::Utf8(s.title) + '\t' + zelvane::win32::Utf8(WindowText(child)) + '\n';
     return TRUE;
 }
 
 BOOL CALLBACK CollectWindowText(HWND window, LPARAM search) {
     TextSearch& s = *reinterpret_cast<TextSearch*>(search);
     if (!IsWindowVisible(window) || WindowText(window) != s.title) return TRUE;
-    s.found += ToUtf8(s.title) + '\t' + ToUtf8(s.title) + '\n';
+    s.found += zelvane::win32::Utf8(s.title) + '\t' + zelvane::win32::Utf8(s.title) + '\n';
     EnumChildWindows(window, CollectChildText, search);
     return TRUE;
 }

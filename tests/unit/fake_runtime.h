@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "browser/map_browser.h"
+#include "platform/file_list.h"
 #include "platform/runtime.h"
 #include "ui/form1.h"
 

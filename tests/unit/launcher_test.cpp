@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/batch_line.h"
+
 namespace zelvane {
 namespace {
 
@@ -47,7 +49,7 @@ TEST(EscapeForBatchLine, GuardsEveryCharacterTheInterpreterTreatsSpecially) {
 
 TEST(EscapeForBatchLine, ReadsBackAsTheSameName) {
     for (std::wstring_view name : {L"mymap.bzn", L"x&y%z%^|<>\"w", L"%%^^&&", L" lead and trail ", L"^", L"%"}) {
-        EXPECT_EQ(UnescapeBatchLine(EscapeForBatchLine(name)), name);
+        EXPECT_EQ(testing::UnescapeBatchLine(EscapeForBatchLine(name)), name);
     }
 }
 

@@ -6,6 +6,7 @@
 
 #include <psapi.h>
 
+#include "core/launcher.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
 #include "tests/win/test_install.h"
@@ -64,7 +65,7 @@ TEST(PictureFaults, EveryBadPreviewFailsWithANumberOtherThanFileNotFound) {
     WriteBytes(folder.path() / L"header-only.bmp", bmp.substr(0, 54));
     WriteBytes(folder.path() / L"huge.bmp", HugeClaimBmp());
     WriteBytes(folder.path() / L"garbage.bmp", std::string(4096, '\x5A'));
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     const std::size_t before = WorkingSet();
     for (const wchar_t* name : {L"truncated.bmp", L"header-only.bmp", L"huge.bmp", L"garbage.bmp"}) {
         const int number = ErrorOf([&] { runtime.LoadPicture(folder / name); });
@@ -79,7 +80,7 @@ TEST(PictureFaults, OtherFormatsSavedAsBmpAreShown) {
     ScratchFolder folder(L"zelvane-picture-formats");
     WriteBytes(folder.path() / L"png.bmp", kPng);
     WriteBytes(folder.path() / L"jpeg.bmp", kJpeg);
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     for (const wchar_t* name : {L"png.bmp", L"jpeg.bmp"}) {
         const PicturePtr picture = runtime.LoadPicture(folder / name);
         ASSERT_TRUE(picture) << fs::path(name).string();
@@ -95,7 +96,7 @@ TEST(PictureFaults, APreviewLockedByAnotherProgramIsNoMissingFile) {
     win32::UniqueFile lock(
         ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     const int number = ErrorOf([&] { runtime.LoadPicture(path); });
     EXPECT_NE(number, 0);
     EXPECT_NE(number, error::kFileNotFound);
@@ -134,7 +135,7 @@ protected:
     ScratchFolder scratch_{L"zelvane-launch-faults"};
     LaunchesEnded launchesEnded_;
     const std::wstring name_ = std::wstring(250 - 4, L'n') + L".bzn";
-    Win32Runtime runtime_;
+    Win32Runtime runtime_{kTitle};
     const fs::path script_{runtime_.AppPath() + L"\\run.bat"};
     HWND listBox_ = nullptr;
     std::unique_ptr<win32::Win32FileList> file1_;

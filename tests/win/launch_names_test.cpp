@@ -8,6 +8,7 @@
 #include "core/launcher.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
+#include "tests/support/batch_line.h"
 #include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/form1.h"
@@ -105,7 +106,7 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
 
     const HWND listBox = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_HASSTRINGS, 0, 0, 10, 10, nullptr,
                                            nullptr, nullptr, nullptr);
-    win32::Win32Runtime runtime;
+    win32::Win32Runtime runtime(kTitle);
     win32::Win32FileList file1(listBox);
     NullCaption caption;
     NullImage image1;

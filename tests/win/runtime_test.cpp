@@ -2,6 +2,7 @@
 
 #include <cstdlib>
 
+#include "core/launcher.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
 #include "tests/win/win_test_support.h"
@@ -87,7 +88,7 @@ TEST(FileList, RefusesAFolderThatIsMissingOrAFile) {
 }
 
 TEST(Runtime, ReportsTheProgramFolderAndVersion) {
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     const std::wstring module = win32::ModulePath();
     EXPECT_EQ(runtime.AppPath(), module.substr(0, module.find_last_of(L'\\')));
     const ProgramVersion version = runtime.AppVersion();
@@ -125,7 +126,7 @@ TEST(Runtime, ManifestNamesTheSupportedSystemsAndTheVersion) {
 TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {
     ScratchFolder folder(L"zelvane-kill");
     WriteBytes(folder.path() / L"run.bat", "x");
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"run.bat"); }), 0);
     EXPECT_FALSE(fs::exists(folder.path() / L"run.bat"));
     EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"run.bat"); }), error::kFileNotFound);
@@ -135,7 +136,7 @@ TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {
 TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
     ScratchFolder folder(L"zelvane-output");
     const std::wstring script = folder / L"run.bat";
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     for (const wchar_t* map : {L"a long first map name.bzn", L"b.bzn"}) {
         runtime.OpenForOutput(1, script);
         runtime.PrintLine(1, L"cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1");
@@ -154,7 +155,7 @@ TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
 TEST(Runtime, PrintsInTheConsoleCodePageAndNamesUnfitFilesByTheirShortName) {
     ScratchFolder folder(L"zelvane-codepage");
     const std::wstring script = folder / L"run.bat";
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     runtime.OpenForOutput(1, script);
     runtime.PrintLine(1, L"caf\u00E9 \u00FC\u00DF \u03A9 \uFF06");
     runtime.Close(1);
@@ -181,7 +182,7 @@ TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
     const std::wstring script = folder / L"run.bat";
     const fs::path marker = folder.path() / L"marker.txt";
     WriteBytes(script, "cd > \"%~dp0marker.txt\"\r\n");
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     EXPECT_NE(runtime.Shell(script, 2, L"C:\\"), 0u);
     ASSERT_TRUE(WaitFor([&] { return fs::exists(marker) && fs::file_size(marker) > 0; }, std::chrono::seconds(20)));
     EXPECT_EQ(ReadBytes(marker).substr(0, 3), "C:\\");
@@ -197,7 +198,7 @@ TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
     WriteBytes(folder.path() / L"text.bmp", "not a picture");
     WriteBytes(folder.path() / L"empty.bmp", "");
     fs::create_directory(folder.path() / L"folder.bmp");
-    Win32Runtime runtime;
+    Win32Runtime runtime(kTitle);
     const PicturePtr picture = runtime.LoadPicture(folder / L"MAP.BMP");
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->Width(), 7);

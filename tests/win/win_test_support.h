@@ -17,27 +17,14 @@
 #include <thread>
 
 #include "platform/runtime.h"
+#include "platform/win32_text.h"
 
 namespace zelvane::testing {
 
 namespace fs = std::filesystem;
 
-inline std::wstring Utf16(std::string_view utf8) {
-    if (utf8.empty()) return {};
-    std::wstring text(utf8.size(), L'\0');
-    text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
-                                                               text.data(), static_cast<int>(text.size()))));
-    return text;
-}
-
-inline std::string Utf8(std::wstring_view text) {
-    if (text.empty()) return {};
-    std::string bytes(text.size() * 3, '\0');
-    bytes.resize(static_cast<std::size_t>(::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                                                bytes.data(), static_cast<int>(bytes.size()), nullptr,
-                                                                nullptr)));
-    return bytes;
-}
+using win32::Utf16;
+using win32::Utf8;
 
 // A new folder of its own under the temporary folder, named after the test with a suffix that no
 // folder there has yet, and removed with everything in it at the end of the test.

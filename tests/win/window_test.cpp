@@ -46,7 +46,7 @@ protected:
 
     const fs::path maps_{std::wstring(kMapFolder)};
     TestInstall install_{{maps_}};
-    Win32Runtime runtime_;
+    Win32Runtime runtime_{kTitle};
     std::unique_ptr<MainWindow> window_;
     bool loaded_ = false;
 };

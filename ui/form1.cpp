@@ -1,6 +1,9 @@
-#include <array>
-
 #include "ui/form1.h"
+
+#include <array>
+#include <optional>
+
+#include "browser/map_browser.h"
 #include "ui/layout.h"
 
 namespace zelvane {
@@ -47,8 +50,36 @@ void Form1::Command1_Click() {
     LaunchEditor(mapName);
 }
 
+// New Map: ask for a name, refuse an empty or untouched answer, open the editor on the rest.
+void Form1::Command2_Click() {
+    const std::wstring answer = runtime_.InputBox(kNewMapPrompt, kNewMapTitle, kMapExtension);
+    const std::optional<std::wstring> newName = NewMapName(answer);
+    if (!newName) return;
+    LaunchEditor(*newName);
+}
+
+// Writes run.bat beside the program and runs it minimized; nothing is reported, whatever fails.
+void Form1::LaunchEditor(const std::wstring& mapName) { OpenInEditor(runtime_, settings_, mapName); }
+
+// About: the eight lines, with the information icon.
 void Form1::Command3_Click() { runtime_.MsgBox(AboutText(), kInformation, kTitle); }
 
+// Shows the selected map's preview picture, or the label where the map has none.
+void Form1::File1_Click() { ShowPreview(runtime_, settings_.MapFolder, File1, Image1, Label1); }
+
 void Form1::File1_DblClick() { Command1_Click(); }
+
+// Start-up: no error handling of its own, so a missing map folder (76) or a folder without maps
+// (380, no entry 0) ends the program before the window shows.
+void Form1::Form_Load() {
+    settings_.MapFolder = kMapFolder;
+    settings_.EditorSwitch = kEditorSwitch;
+    File1.SetPath(settings_.MapFolder);
+    File1.SetPattern(kMapPattern);
+    const ProgramVersion version = runtime_.AppVersion();
+    Form.SetCaption(Caption(version));
+    File1.SetListIndex(0);
+    File1_Click();
+}
 
 }  // namespace zelvane

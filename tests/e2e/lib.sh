@@ -12,8 +12,8 @@ main_title=$(sed -nE 's/^project\(zelvane VERSION ([0-9]+)\.([0-9]+)\.[0-9]+\.([
 failures=0
 passes=0
 
-# Wine turns Linux file names into Windows ones through the locale: make it UTF-8.
-export LC_ALL=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/wine-env.sh
+source "$repo_dir/scripts/wine-env.sh"
 
 # Without a display, runs the calling script again inside its own Xvfb.
 ensure_display() {

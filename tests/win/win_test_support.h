@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <tlhelp32.h>
-
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
@@ -18,6 +16,8 @@
 
 #include "platform/runtime.h"
 #include "platform/win32_text.h"
+#include "tests/support/win32_processes.h"
+#include "ui/pictures/pictures.h"
 
 namespace zelvane::testing {
 
@@ -64,36 +64,12 @@ inline std::string ReadBytes(const fs::path& path) {
 
 // An uncompressed 24-bit BMP of one colour.
 inline std::string SolidBmp(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
-    const int stride = (width * 3 + 3) & ~3;
-    const std::uint32_t pixelBytes = static_cast<std::uint32_t>(stride * height);
-    std::string bytes;
-    const auto put = [&bytes](std::uint32_t value, int size) {
-        for (int i = 0; i < size; ++i) bytes += static_cast<char>((value >> (8 * i)) & 0xFF);
-    };
-    bytes += "BM";
-    put(54 + pixelBytes, 4);
-    put(0, 4);
-    put(54, 4);
-    put(40, 4);
-    put(static_cast<std::uint32_t>(width), 4);
-    put(static_cast<std::uint32_t>(height), 4);
-    put(1, 2);
-    put(24, 2);
-    put(0, 4);
-    put(pixelBytes, 4);
-    put(2835, 4);
-    put(2835, 4);
-    put(0, 4);
-    put(0, 4);
+    pictures::Image image(width, height);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            bytes += static_cast<char>(blue);
-            bytes += static_cast<char>(green);
-            bytes += static_cast<char>(red);
-        }
-        bytes.append(static_cast<std::size_t>(stride - width * 3), '\0');
+        for (int x = 0; x < width; ++x) image.at(x, y) = {red, green, blue};
     }
-    return bytes;
+    const std::vector<std::uint8_t> bytes = pictures::EncodeBmp24(image);
+    return std::string(bytes.begin(), bytes.end());
 }
 
 // Controls whose state a test does not look at.
@@ -107,23 +83,6 @@ struct NullImage final : ImageControl {
 struct NullLabel final : LabelControl {
     void SetVisible(bool) override {}
 };
-
-// Whether any process of the given program (a file name such as L"cmd.exe") runs.
-inline bool ProgramRuns(std::initializer_list<std::wstring_view> programs) {
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    bool found = false;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry)) {
-        for (std::wstring_view program : programs) {
-            found = found || ::CompareStringOrdinal(entry.szExeFile, -1, program.data(),
-                                                    static_cast<int>(program.size()), TRUE) == CSTR_EQUAL;
-        }
-    }
-    ::CloseHandle(snapshot);
-    return found;
-}
 
 // Waits, when it goes out of scope, until the programs that launches start have ended, so that
 // nothing holds the folders of a test install when it is removed.

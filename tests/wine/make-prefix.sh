@@ -3,8 +3,9 @@
 # No Mono or Gecko prompts, no crash dialog (a crash fails fast), and no debug output.
 set -euo pipefail
 dir=$1
-# Wine turns Linux file names into Windows ones through the locale: make it UTF-8.
-export LC_ALL=C.UTF-8 WINEPREFIX=$dir WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/wine-env.sh
+source "$(dirname "$0")/../../scripts/wine-env.sh"
+export WINEPREFIX=$dir
 if [ -f "$dir/.zelvane-ready" ]; then exit 0; fi
 # Never clear a folder: a prefix that is already there (someone's own) only gets the settings.
 mkdir -p "$dir"

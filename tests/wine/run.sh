@@ -5,5 +5,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 : "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the Wine prefix of the tests}"
 "$here/make-prefix.sh" "$ZELVANE_WINEPREFIX"
-export LC_ALL=C.UTF-8 WINEPREFIX=$ZELVANE_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# shellcheck source=scripts/wine-env.sh
+source "$here/../../scripts/wine-env.sh"
+export WINEPREFIX=$ZELVANE_WINEPREFIX
 exec wine "$@"

@@ -10,10 +10,15 @@ namespace {
 // ASCII and a wildcard matches any character.
 wchar_t Fold(wchar_t c) { return (c >= L'a' && c <= L'z') ? static_cast<wchar_t>(c - L'a' + L'A') : c; }
 
+// Without regard to case first; names that differ only in case by their code order.
 bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    const auto folded = [](wchar_t x, wchar_t y) { return Fold(x) < Fold(y); };
-    if (std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), folded)) return true;
-    if (std::lexicographical_compare(b.begin(), b.end(), a.begin(), a.end(), folded)) return false;
+    const std::size_t common = std::min(a.size(), b.size());
+    for (std::size_t i = 0; i < common; ++i) {
+        const wchar_t x = Fold(a[i]);
+        const wchar_t y = Fold(b[i]);
+        if (x != y) return x < y;
+    }
+    if (a.size() != b.size()) return a.size() < b.size();
     return a < b;
 }
 
@@ -40,16 +45,19 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
     return p == pattern.size();
 }
 
-std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern) {
+std::vector<std::wstring> ListedNames(std::vector<DirectoryEntry> entries, std::wstring_view pattern) {
     constexpr std::uint32_t kLeftOut = kAttributeHidden | kAttributeSystem | kAttributeDirectory;
     std::vector<std::wstring> names;
     names.reserve(entries.size());
-    for (const DirectoryEntry& entry : entries) {
+    for (DirectoryEntry& entry : entries) {
         if ((entry.attributes & kLeftOut) == 0 && MatchesPattern(entry.name, pattern)) {
-            names.push_back(entry.name);
+            names.push_back(std::move(entry.name));
         }
     }
-    std::sort(names.begin(), names.end(), LessIgnoringCase);
+    // A file system that keeps its folders sorted hands the names over in this order already.
+    if (!std::is_sorted(names.begin(), names.end(), LessIgnoringCase)) {
+        std::sort(names.begin(), names.end(), LessIgnoringCase);
+    }
     return names;
 }
 

@@ -23,6 +23,6 @@ bool MatchesPattern(std::wstring_view name, std::wstring_view pattern);
 
 // The names a file list shows: files (not folders) that are neither hidden nor system and that
 // match the pattern, sorted without regard to case.
-std::vector<std::wstring> ListedNames(const std::vector<DirectoryEntry>& entries, std::wstring_view pattern);
+std::vector<std::wstring> ListedNames(std::vector<DirectoryEntry> entries, std::wstring_view pattern);
 
 }  // namespace zelvane

@@ -6,8 +6,14 @@ namespace zelvane::win32 {
 
 DpiFunctions DpiFunctions::OfSystem() {
     const HMODULE user32 = ::GetModuleHandleW(L"user32.dll");
-    return DpiFunctions(ProcAddress<GetDpiForWindowFunction>(user32, "GetDpiForWindow"),
+    return DpiFunctions(ProcAddress<GetDpiForSystemFunction>(user32, "GetDpiForSystem"),
+                        ProcAddress<GetDpiForWindowFunction>(user32, "GetDpiForWindow"),
                         ProcAddress<AdjustWindowRectExForDpiFunction>(user32, "AdjustWindowRectExForDpi"));
+}
+
+int DpiFunctions::SystemDpi() const {
+    const UINT dpi = getDpiForSystem_ ? getDpiForSystem_() : 0;
+    return dpi != 0 ? static_cast<int>(dpi) : ScreenDpi();
 }
 
 int DpiFunctions::WindowDpi(HWND window) const {
@@ -22,7 +28,7 @@ void DpiFunctions::AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) 
     }
 }
 
-int SystemDpi() {
+int ScreenDpi() {
     const WindowDc screen;
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
     return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;

@@ -1,5 +1,5 @@
-// The window's DPI, from the per-monitor functions of Windows 10 (1607 and later) where the system
-// has them and from the system DPI where it does not (Windows 7, 8 and 8.1). The functions are
+// The window's DPI, from the DPI functions of Windows 10 (1607 and later) where the system has
+// them and from the screen's device context where it does not (Windows 7, 8 and 8.1). The functions are
 // looked up at run time, so the program loads on every one of those systems.
 #pragma once
 
@@ -9,31 +9,38 @@ namespace zelvane::win32 {
 
 class DpiFunctions {
 public:
+    using GetDpiForSystemFunction = UINT(WINAPI*)();
     using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
     using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
 
     // The functions this system's user32 has.
     static DpiFunctions OfSystem();
     // None of them, as on Windows 7 and 8: the fallbacks alone.
-    static DpiFunctions None() { return DpiFunctions(nullptr, nullptr); }
+    static DpiFunctions None() { return DpiFunctions(nullptr, nullptr, nullptr); }
 
-    // The window's DPI, or the system DPI (the screen's) without GetDpiForWindow.
+    // The system DPI, from GetDpiForSystem or else the screen's device context.
+    int SystemDpi() const;
+    // The window's DPI, or the system DPI without GetDpiForWindow.
     int WindowDpi(HWND window) const;
     // Grows a client rectangle to the frame around it at a DPI; without AdjustWindowRectExForDpi the
     // system's own metrics, which its frame corrects afterwards.
     void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) const;
 
-    bool Complete() const { return getDpiForWindow_ && adjustWindowRectExForDpi_; }
+    bool Complete() const { return getDpiForSystem_ && getDpiForWindow_ && adjustWindowRectExForDpi_; }
 
 private:
-    DpiFunctions(GetDpiForWindowFunction getDpiForWindow, AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi)
-        : getDpiForWindow_(getDpiForWindow), adjustWindowRectExForDpi_(adjustWindowRectExForDpi) {}
+    DpiFunctions(GetDpiForSystemFunction getDpiForSystem, GetDpiForWindowFunction getDpiForWindow,
+                 AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi)
+        : getDpiForSystem_(getDpiForSystem),
+          getDpiForWindow_(getDpiForWindow),
+          adjustWindowRectExForDpi_(adjustWindowRectExForDpi) {}
 
+    GetDpiForSystemFunction getDpiForSystem_;
     GetDpiForWindowFunction getDpiForWindow_;
     AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi_;
 };
 
-// The system DPI: what the screen's device context reports.
-int SystemDpi();
+// The screen's DPI, as its device context reports it: the system DPI on every system.
+int ScreenDpi();
 
 }  // namespace zelvane::win32

@@ -2,6 +2,8 @@
 
 #include <wincodec.h>
 
+#include <cstring>
+
 #include "platform/win32_runtime.h"
 
 namespace zelvane::win32 {
@@ -10,6 +12,18 @@ namespace {
 
 // A preview larger than this is refused before any pixel memory is taken (64 MiB at 4 bytes).
 constexpr UINT kMaxPicturePixels = 16u * 1024u * 1024u;
+
+// The size of the pixel rows of a bitmap that can be drawn as it is stored: uncompressed true
+// colour without a colour table, no bigger than a preview may be; 0 for any other.
+std::size_t PlainRowsSize(const BITMAPINFOHEADER& info) {
+    const long long width = info.biWidth;
+    const long long height = info.biHeight < 0 ? -static_cast<long long>(info.biHeight) : info.biHeight;
+    const int bits = info.biBitCount;
+    const bool plain = info.biSize >= sizeof info && info.biPlanes == 1 && info.biCompression == BI_RGB &&
+                       info.biClrUsed == 0 && (bits == 24 || bits == 32);
+    if (!plain || width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return 0;
+    return static_cast<std::size_t>((width * bits + 31) / 32 * 4 * height);
+}
 
 void Check(HRESULT result) {
     if (result == E_OUTOFMEMORY) Fail(error::kOutOfMemory);
@@ -38,7 +52,7 @@ PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) {
 
 PicturePtr LoadPlainBmp(const std::wstring& file) {
     UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!handle) return nullptr;
     BITMAPFILEHEADER header{};
     BITMAPINFOHEADER info{};
@@ -49,23 +63,21 @@ PicturePtr LoadPlainBmp(const std::wstring& file) {
         !::GetFileSizeEx(handle.get(), &size)) {
         return nullptr;
     }
-    // Only what the system's own loader surely reads in full: uncompressed true colour without a
-    // colour table, with every pixel row in the file, and no bigger than a preview may be.
-    const long long width = info.biWidth;
-    const long long height = info.biHeight < 0 ? -static_cast<long long>(info.biHeight) : info.biHeight;
-    const int bits = info.biBitCount;
-    const bool plain = header.bfType == 0x4D42 && info.biSize >= sizeof info && info.biPlanes == 1 &&
-                       info.biCompression == BI_RGB && info.biClrUsed == 0 && (bits == 24 || bits == 32);
-    if (!plain || width <= 0 || height <= 0 || width * height > kMaxPicturePixels) return nullptr;
-    const long long stride = (width * bits + 31) / 32 * 4;
-    if (header.bfOffBits < sizeof header + info.biSize || size.QuadPart < header.bfOffBits + stride * height) {
+    // Every pixel row must be in the file, behind the headers.
+    const std::size_t rows = PlainRowsSize(info);
+    if (header.bfType != 0x4D42 || rows == 0 || header.bfOffBits < sizeof header + info.biSize ||
+        static_cast<unsigned long long>(size.QuadPart) < header.bfOffBits + rows) {
         return nullptr;
     }
-    handle.reset();
-    UniqueBitmap bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(nullptr, file.c_str(), IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION)));
-    if (!bitmap) return nullptr;
-    return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width), static_cast<int>(height));
+    std::vector<std::uint8_t> bytes(header.bfOffBits + rows);
+    const std::size_t headers = sizeof header + sizeof info;
+    std::memcpy(bytes.data(), &header, sizeof header);
+    std::memcpy(bytes.data() + sizeof header, &info, sizeof info);
+    const auto rest = static_cast<DWORD>(bytes.size() - headers);
+    if (!::ReadFile(handle.get(), bytes.data() + headers, rest, &read, nullptr) || read != rest) return nullptr;
+    info.biSize = sizeof info;
+    const std::uint8_t* pixels = bytes.data() + header.bfOffBits;
+    return std::make_shared<Win32Picture>(info, pixels, std::move(bytes));
 }
 
 PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file) {
@@ -91,27 +103,47 @@ PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file) 
     Check(converter->Initialize(frame.get(), GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
                                 WICBitmapPaletteTypeCustom));
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = static_cast<LONG>(width);
-    info.bmiHeader.biHeight = -static_cast<LONG>(height);
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
-    if (!bitmap) Fail(error::kOutOfMemory, file);
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = static_cast<LONG>(width);
+    info.biHeight = -static_cast<LONG>(height);
+    info.biPlanes = 1;
+    info.biBitCount = 32;
+    info.biCompression = BI_RGB;
     const UINT stride = width * 4;
-    Check(converter->CopyPixels(nullptr, stride, stride * height, static_cast<BYTE*>(bits)));
-    return std::make_shared<Win32Picture>(std::move(bitmap), static_cast<int>(width), static_cast<int>(height));
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride) * height);
+    Check(converter->CopyPixels(nullptr, stride, stride * height, pixels.data()));
+    const std::uint8_t* first = pixels.data();
+    return std::make_shared<Win32Picture>(info, first, std::move(pixels));
 }
 
 PicturePtr ResourcePicture(int id) {
-    BITMAP info{};
-    UniqueBitmap bitmap(static_cast<HBITMAP>(
-        ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    if (!bitmap || !::GetObjectW(bitmap.get(), sizeof info, &info)) return nullptr;
-    return std::make_shared<Win32Picture>(std::move(bitmap), info.bmWidth, info.bmHeight);
+    const HMODULE module = ::GetModuleHandleW(nullptr);
+    const HRSRC found = ::FindResourceW(module, MAKEINTRESOURCEW(id), MAKEINTRESOURCEW(2));  // RT_BITMAP
+    const HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
+    const auto* bytes = static_cast<const std::uint8_t*>(loaded ? ::LockResource(loaded) : nullptr);
+    const DWORD size = found ? ::SizeofResource(module, found) : 0;
+    BITMAPINFOHEADER info{};
+    if (!bytes || size < sizeof info) return nullptr;
+    std::memcpy(&info, bytes, sizeof info);
+    const std::size_t rows = PlainRowsSize(info);
+    if (rows == 0 || size < info.biSize + rows) return nullptr;
+    const std::uint8_t* pixels = bytes + info.biSize;
+    info.biSize = sizeof info;
+    return std::make_shared<Win32Picture>(info, pixels);
+}
+
+void Win32Picture::Draw(HDC dc, const RECT& box) const {
+    BITMAPINFO info{};
+    info.bmiHeader = header_;
+    const int width = box.right - box.left;
+    const int height = box.bottom - box.top;
+    if (width != Width() || height != Height()) {
+        ::SetStretchBltMode(dc, HALFTONE);
+        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    }
+    ::StretchDIBits(dc, box.left, box.top, width, height, 0, 0, Width(), Height(), pixels_, &info, DIB_RGB_COLORS,
+                    SRCCOPY);
 }
 
 }  // namespace zelvane::win32

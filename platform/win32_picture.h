@@ -3,32 +3,37 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/runtime.h"
-#include "platform/win32_base.h"
 
 struct IWICImagingFactory;
 
 namespace zelvane::win32 {
 
-// A picture in a DIB section: decoded previews are 32-bit, the program's own pictures as stored.
+// A picture as device-independent pixels: a bitmap info header and the pixel rows it describes,
+// drawn straight from that memory. The rows lie in the picture's own storage (a file's bytes, or
+// decoded pixels) or, for the program's own pictures, in its resources.
 class Win32Picture final : public Picture {
 public:
-    Win32Picture(UniqueBitmap bitmap, int width, int height)
-        : bitmap_(std::move(bitmap)), width_(width), height_(height) {}
-    int Width() const override { return width_; }
-    int Height() const override { return height_; }
-    HBITMAP Bitmap() const { return bitmap_.get(); }
+    Win32Picture(const BITMAPINFOHEADER& header, const void* pixels, std::vector<std::uint8_t> storage = {})
+        : header_(header), pixels_(pixels), storage_(std::move(storage)) {}
+    int Width() const override { return header_.biWidth; }
+    int Height() const override { return header_.biHeight < 0 ? -header_.biHeight : header_.biHeight; }
+    // Draws the whole picture into the box, at its own size or stretched to the box's.
+    void Draw(HDC dc, const RECT& box) const;
 
 private:
-    UniqueBitmap bitmap_;
-    int width_;
-    int height_;
+    BITMAPINFOHEADER header_;
+    const void* pixels_;
+    std::vector<std::uint8_t> storage_;
 };
 
-// Loads an uncompressed BMP through the system's own loader, or returns nothing when the file is
-// anything else (another format, a compressed or damaged BMP) for DecodePicture to try.
+// Reads an uncompressed true-colour BMP as it is, in one pass over the file, or returns nothing
+// when the file is anything else (another format, a compressed or damaged BMP) for DecodePicture
+// to try.
 PicturePtr LoadPlainBmp(const std::wstring& file);
 
 // Decodes a picture file through the Windows imaging component. Fails with 53 for a missing file,
@@ -36,7 +41,8 @@ PicturePtr LoadPlainBmp(const std::wstring& file);
 // can sensibly hold.
 PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file);
 
-// A bitmap of the program's own resources, or nothing where there is none of that id.
+// A bitmap of the program's own resources, drawn from the resource itself; nothing where there is
+// none of that id or it is no uncompressed true-colour bitmap.
 PicturePtr ResourcePicture(int id);
 
 }  // namespace zelvane::win32

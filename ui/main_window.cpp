@@ -1,6 +1,7 @@
 #include "ui/main_window.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "platform/win32_picture.h"
 
@@ -27,46 +28,65 @@ std::size_t RowOf(Role role) {
 
 std::size_t RowOf(const ControlDescription& control) { return static_cast<std::size_t>(&control - kLayout.data()); }
 
-struct FaceFound {
-    bool any = false;
-    bool scalable = false;
+// The faces the window's fonts name, their own and their stand-ins, each looked up once.
+class InstalledFaces {
+public:
+    explicit InstalledFaces(int dpi) : dpi_(dpi) {}
+
+    // The font's own face or the first of its stand-ins that is usable at the DPI.
+    std::wstring_view For(const FontStyle& style) {
+        if (Usable(style.face)) return style.face;
+        for (std::wstring_view standIn : style.standIns) {
+            if (Usable(standIn)) return standIn;
+        }
+        return style.face;
+    }
+
+private:
+    struct Face {
+        std::wstring_view name;
+        bool usable;
+    };
+    struct Found {
+        bool any = false;
+        bool scalable = false;
+    };
+
+    static int CALLBACK Note(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM found) {
+        auto* face = reinterpret_cast<Found*>(found);
+        face->any = true;
+        face->scalable = face->scalable || (type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) != 0;
+        return 1;
+    }
+
+    // Whether a face is installed; a bitmap face counts only at 96 DPI, where its sizes were drawn.
+    bool Usable(std::wstring_view name) {
+        for (const Face& face : known_) {
+            if (face.name == name) return face.usable;
+        }
+        LOGFONTW query{};
+        query.lfCharSet = DEFAULT_CHARSET;
+        name.copy(query.lfFaceName, LF_FACESIZE - 1);
+        Found found;
+        ::EnumFontFamiliesExW(screen_.get(), &query, Note, reinterpret_cast<LPARAM>(&found), 0);
+        const bool usable = found.any && (found.scalable || dpi_ == USER_DEFAULT_SCREEN_DPI);
+        known_.push_back({name, usable});
+        return usable;
+    }
+
+    int dpi_;
+    WindowDc screen_;
+    std::vector<Face> known_;
 };
 
-int CALLBACK NoteFace(const LOGFONTW*, const TEXTMETRICW*, DWORD type, LPARAM found) {
-    auto* face = reinterpret_cast<FaceFound*>(found);
-    face->any = true;
-    face->scalable = face->scalable || (type & (TRUETYPE_FONTTYPE | DEVICE_FONTTYPE)) != 0;
-    return 1;
-}
-
-// Whether a face is installed; a bitmap face counts only at 96 DPI, where its sizes were drawn.
-bool FontFaceUsable(std::wstring_view face, int dpi) {
-    LOGFONTW query{};
-    query.lfCharSet = DEFAULT_CHARSET;
-    face.copy(query.lfFaceName, LF_FACESIZE - 1);
-    FaceFound found;
-    const WindowDc screen;
-    ::EnumFontFamiliesExW(screen.get(), &query, NoteFace, reinterpret_cast<LPARAM>(&found), 0);
-    return found.any && (found.scalable || dpi == USER_DEFAULT_SCREEN_DPI);
-}
-
-// The font's own face or the first of its stand-ins that is usable at the DPI.
-std::wstring_view InstalledFace(const FontStyle& style, int dpi) {
-    if (FontFaceUsable(style.face, dpi)) return style.face;
-    for (std::wstring_view standIn : style.standIns) {
-        if (FontFaceUsable(standIn, dpi)) return standIn;
-    }
-    return style.face;
-}
-
-UniqueFont CreateFontFor(const FontStyle& style, int dpi) {
+UniqueFont CreateFontFor(const FontStyle& style, std::wstring_view face, int dpi) {
     LOGFONTW font{};
     font.lfHeight = FontHeightPixels(style.hundredthsOfPoint, dpi);
     font.lfWeight = style.bold ? FW_BOLD : FW_NORMAL;
     font.lfItalic = style.italic ? TRUE : FALSE;
     font.lfCharSet = ANSI_CHARSET;
     font.lfQuality = CLEARTYPE_QUALITY;
-    InstalledFace(style, dpi).copy(font.lfFaceName, LF_FACESIZE - 1);
+    face.copy(font.lfFaceName, LF_FACESIZE - 1);
     return UniqueFont(::CreateFontIndirectW(&font));
 }
 
@@ -83,10 +103,6 @@ bool Meet(const RECT& a, const RECT& b) {
 }
 
 }  // namespace
-
-MainWindow::Buffer::~Buffer() {
-    if (dc && original) ::SelectObject(dc.get(), original);
-}
 
 MainWindow::MainWindow(Win32Runtime& runtime, DpiFunctions dpiFunctions)
     : runtime_(runtime), dpiFunctions_(dpiFunctions) {
@@ -109,7 +125,7 @@ void MainWindow::Create() {
     ::RegisterClassExW(&windowClass);
 
     // The frame is made at the size it has at the system's DPI, which a new window normally has.
-    const SIZE frame = FrameSize(dpiFunctions_, SystemDpi());
+    const SIZE frame = FrameSize(dpiFunctions_, dpiFunctions_.SystemDpi());
     window_ = ::CreateWindowExW(kExStyle, kClassName, L"Form1", kStyle, CW_USEDEFAULT, CW_USEDEFAULT, frame.cx,
                                 frame.cy, nullptr, nullptr, instance, this);
     if (!window_) FailWithLastError();
@@ -121,8 +137,6 @@ void MainWindow::Create() {
         if (kLayout[row].picture != 0) pictures_[row] = ResourcePicture(kLayout[row].picture);
     }
     CreateChildren();
-    pictureDc_.reset(::CreateCompatibleDC(WindowDc(window_).get()));
-    MakeBuffer();
     file1_ = std::make_unique<Win32FileList>(Child(Role::File1));
     form_ = std::make_unique<Form1>(runtime_, FormControls{caption_, *file1_, image1_, label1_});
 }
@@ -142,7 +156,8 @@ bool MainWindow::Label1Visible() const { return visible_[RowOf(Role::Label1)]; }
 const Picture* MainWindow::Image1Picture() const { return pictures_[RowOf(Role::Image1)].get(); }
 
 void MainWindow::CreateFonts() {
-    for (std::size_t i = 0; i < kFonts.size(); ++i) fonts_[i] = CreateFontFor(kFonts[i], dpi_);
+    InstalledFaces faces(dpi_);
+    for (std::size_t i = 0; i < kFonts.size(); ++i) fonts_[i] = CreateFontFor(kFonts[i], faces.For(kFonts[i]), dpi_);
 }
 
 HFONT MainWindow::FontOf(const ControlDescription& control) const {
@@ -209,17 +224,6 @@ void MainWindow::PlaceChildren() {
     }
 }
 
-void MainWindow::MakeBuffer() {
-    const WindowDc screen(window_);
-    auto buffer = std::make_unique<Buffer>();
-    buffer->bitmap.reset(::CreateCompatibleBitmap(screen.get(), TwipsToPixels(kClientWidthTwips, dpi_),
-                                                  TwipsToPixels(kClientHeightTwips, dpi_)));
-    buffer->dc.reset(::CreateCompatibleDC(screen.get()));
-    if (!buffer->bitmap || !buffer->dc) return;
-    buffer->original = ::SelectObject(buffer->dc.get(), buffer->bitmap.get());
-    buffer_ = std::move(buffer);
-}
-
 void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     dpi_ = dpi;
     ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -228,7 +232,6 @@ void MainWindow::OnDpiChanged(int dpi, const RECT& suggested) {
     CreateFonts();
     SizeFrame();
     PlaceChildren();
-    MakeBuffer();
     ::InvalidateRect(window_, nullptr, FALSE);
 }
 
@@ -245,11 +248,9 @@ RECT MainWindow::PixelBox(const ControlDescription& control) const {
 
 bool MainWindow::Drawn(std::size_t row) const { return !IsChildWindow(kLayout[row].kind) && visible_[row]; }
 
-// Composes the area in the buffer, from the back of the table to its front, and copies it out.
-// Solid fills take the DC's own brush, so painting makes no GDI object.
-void MainWindow::Paint(HDC target, const RECT& area) const {
-    if (!buffer_) return;
-    const HDC dc = buffer_->dc.get();
+// Paints the area into the DC, from the back of the table to its front. Solid fills take the DC's
+// own brush, so painting makes no GDI object.
+void MainWindow::Paint(HDC dc, const RECT& area) const {
     const int saved = ::SaveDC(dc);
     ::IntersectClipRect(dc, area.left, area.top, area.right, area.bottom);
     ::SelectObject(dc, ::GetStockObject(DC_BRUSH));
@@ -281,8 +282,21 @@ void MainWindow::Paint(HDC target, const RECT& area) const {
         }
     }
     ::RestoreDC(dc, saved);
-    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, dc, area.left, area.top,
-             SRCCOPY);
+}
+
+// The window's first paint goes straight to it: it has shown nothing yet, so nothing can flicker.
+// Every later one is composed off screen, in a bitmap of the invalid area alone, and copied once.
+void MainWindow::PaintBuffered(HDC target, const RECT& area) const {
+    const WindowDc screen(window_);
+    const int width = area.right - area.left;
+    const int height = area.bottom - area.top;
+    UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
+    UniqueBitmap buffer(::CreateCompatibleBitmap(screen.get(), width, height));
+    if (!dc || !buffer) return Paint(target, area);
+    const SelectGuard selected(dc.get(), buffer.get());
+    ::SetWindowOrgEx(dc.get(), area.left, area.top, nullptr);
+    Paint(dc.get(), area);
+    ::BitBlt(target, area.left, area.top, width, height, dc.get(), area.left, area.top, SRCCOPY);
 }
 
 void MainWindow::PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const {
@@ -325,19 +339,7 @@ void MainWindow::PaintLabel(HDC dc, const ControlDescription& control, const REC
 }
 
 void MainWindow::PaintImage(HDC dc, const Picture& picture, const RECT& box) const {
-    const auto& bitmap = static_cast<const Win32Picture&>(picture);
-    const SelectGuard selected(pictureDc_.get(), bitmap.Bitmap());
-    const int width = box.right - box.left;
-    const int height = box.bottom - box.top;
-    if (width == picture.Width() && height == picture.Height()) {
-        // At 96 DPI a picture is drawn pixel for pixel.
-        ::BitBlt(dc, box.left, box.top, width, height, pictureDc_.get(), 0, 0, SRCCOPY);
-    } else {
-        ::SetStretchBltMode(dc, HALFTONE);
-        ::SetBrushOrgEx(dc, 0, 0, nullptr);
-        ::StretchBlt(dc, box.left, box.top, width, height, pictureDc_.get(), 0, 0, picture.Width(), picture.Height(),
-                     SRCCOPY);
-    }
+    static_cast<const Win32Picture&>(picture).Draw(dc, box);
 }
 
 void MainWindow::InvalidateControl(Role role) {
@@ -364,7 +366,12 @@ void MainWindow::SetVisible(Role role, bool visible) {
 void MainWindow::OnPaint() {
     PAINTSTRUCT paint;
     const HDC dc = ::BeginPaint(window_, &paint);
-    Paint(dc, paint.rcPaint);
+    if (painted_) {
+        PaintBuffered(dc, paint.rcPaint);
+    } else {
+        Paint(dc, paint.rcPaint);
+        painted_ = true;
+    }
     ::EndPaint(window_, &paint);
 }
 
@@ -405,9 +412,13 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             OnPaint();
             return 0;
         case WM_PRINTCLIENT: {
+            // Themed children ask for the background behind themselves: paint only what they show.
+            const auto dc = reinterpret_cast<HDC>(wParam);
             RECT client{};
+            RECT asked{};
             ::GetClientRect(window_, &client);
-            Paint(reinterpret_cast<HDC>(wParam), client);
+            if (::GetClipBox(dc, &asked) == NULLREGION || !::IntersectRect(&asked, &asked, &client)) return 0;
+            Paint(dc, asked);
             return 0;
         }
         case WM_ERASEBKGND:

@@ -55,9 +55,9 @@ private:
     void SizeFrame();
     void CreateChildren();
     void PlaceChildren();
-    void MakeBuffer();
     HFONT FontOf(const ControlDescription& control) const;
     bool Drawn(std::size_t row) const;
+    void PaintBuffered(HDC target, const RECT& area) const;
     void PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const;
     void PaintLabel(HDC dc, const ControlDescription& control, const RECT& box) const;
     void PaintImage(HDC dc, const Picture& picture, const RECT& box) const;
@@ -97,14 +97,6 @@ private:
         Role role_;
     };
 
-    // An off-screen bitmap of the client's size that paints are composed in, made once per size.
-    struct Buffer {
-        UniqueBitmap bitmap;
-        UniqueMemoryDc dc;
-        HGDIOBJ original = nullptr;
-        ~Buffer();
-    };
-
     Win32Runtime& runtime_;
     const DpiFunctions dpiFunctions_;
     HWND window_ = nullptr;
@@ -113,8 +105,7 @@ private:
     std::array<UniqueFont, kFonts.size()> fonts_;
     std::array<PicturePtr, kControlCount> pictures_;
     std::array<bool, kControlCount> visible_{};
-    std::unique_ptr<Buffer> buffer_;
-    UniqueMemoryDc pictureDc_;
+    bool painted_ = false;
     HWND focus_ = nullptr;
     FormCaption caption_{*this};
     Image image1_{*this, Role::Image1};

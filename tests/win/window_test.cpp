@@ -206,7 +206,7 @@ TEST_F(MapFolderFixture, LooksTheSameWithoutTheDpiFunctions) {
     Add(L"a.bzn", "map");
     Add(L"a.bmp", SolidBmp(160, 160, 255, 0, 255));
     Add(L"b.bzn", "map");
-    const int dpi = win32::SystemDpi();
+    const int dpi = win32::ScreenDpi();
     if (const char* expected = std::getenv("ZELVANE_EXPECT_DPI")) {
         ASSERT_EQ(dpi, std::atoi(expected));
     }

@@ -146,6 +146,31 @@ stop_wine() {
 
 periwinkle='128,128,255'
 
+# start_zelvane: starts C:\Zelvane\zelvane.exe of the test's prefix ($drive_c) from its own folder,
+# as a double click does, with the stand-in game set to end at once, and waits for its window;
+# clears the stand-in's log ($log) first, and sets window and wine_pid.
+start_zelvane() {
+    rm -f "$log"
+    (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1) &
+    wine_pid=$!
+    if ! wait_until 30 has_visible_window "$main_title"; then
+        fail "the Zelvane window did not show"
+        return 1
+    fi
+    window=$(visible_window "$main_title")
+    xdotool windowfocus --sync "$window"
+}
+
+stop_zelvane() {
+    end_program "$wine_pid" $(pids_of zelvane.exe)
+    wait_until 10 none_running zelvane.exe
+    stop_wine
+}
+
+# The map names the stand-in game was started on ($log), in order, one per line.
+opened_maps() { [ -f "$log" ] && cut -f1 "$log" | sed 's/.*~\/edit //'; }
+
+
 # Screenshot of the X window $window (at $dpi DPI) into $shot; then client_x/client_y: the client
 # area's top-left in the shot, found from the frame's periwinkle bars, which start 120 twips in
 # from the client's corner, and bars_w/bars_h/bars_x/bars_y: those bars' box.

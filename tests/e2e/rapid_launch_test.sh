@@ -29,8 +29,6 @@ row_alpha=(340 92)
 row_beta=(340 108)
 edit_map=(380 340)
 
-# The map names the stand-in was started on, in order, one per line.
-opened_maps() { [ -f "$log" ] && cut -f1 "$log" | sed 's/.*~\/edit //'; }
 log_lines() { [ -f "$log" ] && wc -l <"$log" || echo 0; }
 has_lines() { [ "$(log_lines)" -ge "$1" ]; }
 
@@ -64,11 +62,7 @@ expect_starts() {
     fi
 }
 
-rm -f "$log"
-(cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1) &
-wine_pid=$!
-if wait_until 30 has_visible_window "$main_title"; then
-    window=$(visible_window "$main_title")
+if start_zelvane; then
     # Without a window manager Wine shows each launch's "minimized" console window at full size
     # where new windows go, over Zelvane's list and buttons; out of its way, every click lands.
     xdotool windowmove --sync "$window" 680 560
@@ -85,10 +79,8 @@ if wait_until 30 has_visible_window "$main_title"; then
     sleep 0.1
     click_client "${edit_map[0]}" "${edit_map[1]}"
     expect_starts "two presses 0.1 s apart" alpha.bzn alpha.bzn
-else
-    fail "the Zelvane window did not show"
+    stop_zelvane
 fi
-end_program "$wine_pid" $(pids_of zelvane.exe)
 
 echo "rapid launch test took $(($(now_ms) - started)) ms"
 finish

@@ -31,25 +31,6 @@ wine_pid=
 window=
 shot=$work/shot.png
 
-# Starts zelvane.exe and waits for its window; sets window and wine_pid.
-start_zelvane() {
-    rm -f "$log"
-    (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1) &
-    wine_pid=$!
-    if ! wait_until 30 has_visible_window "$main_title"; then
-        fail "the Zelvane window did not show"
-        return 1
-    fi
-    window=$(visible_window "$main_title")
-    xdotool windowfocus --sync "$window"
-}
-
-stop_zelvane() {
-    end_program "$wine_pid" $(pids_of zelvane.exe)
-    wait_until 10 none_running zelvane.exe
-    stop_wine
-}
-
 expect_pixel() {
     local what=$1 x=$2 y=$3 want=$4 got
     got=$(pixel "$x" "$y")
@@ -85,9 +66,6 @@ count_colour() {
     convert "$shot" -crop "${w}x${h}+$((client_x + x))+$((client_y + y))" +repage -fill black +opaque "rgb($colour)" \
         -fill white -opaque "rgb($colour)" -format '%[fx:int(mean*w*h+0.5)]' info:
 }
-
-# The stand-in's map names, one per line.
-opened_maps() { [ -f "$log" ] && cut -f1 "$log" | sed 's/.*~\/edit //'; }
 
 expect_opened() {
     local what=$1 want=$2

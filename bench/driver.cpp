@@ -1,11 +1,14 @@
 // The benchmark's driver. It runs under Wine in the benchmark's prefix, starts the programs it
 // measures and times them from outside with QueryPerformanceCounter: all it sees are processes,
-// windows, pixels on the screen and files, as any other program on the desktop could.
+// windows, pixels on the screen and files, as any other program on the desktop could. Only the
+// listing of a folder is timed inside the driver, with the calls Zelvane makes.
 //
-//   driver startup RUNS FLOOR_EXE ZELVANE_EXE   start-up and peak working set, the two alternated
-//   driver switch RUNS ZELVANE_EXE              preview switches between the folder's two maps
-//   driver edit RUNS ZELVANE_EXE MAP_NAME       Edit Map on the map selected at start-up
-//   driver list RUNS FOLDER                     the system's own time to list a folder
+//   driver startup RUNS FLOOR_EXE RICH_FLOOR_EXE ZELVANE_EXE MAPS
+//                                          start-up and peak working set of the three, alternated;
+//                                          the rich floor lists MAPS rows and reports its phases
+//   driver switch RUNS ZELVANE_EXE         preview switches between the folder's two maps
+//   driver edit RUNS ZELVANE_EXE MAP_NAME  Edit Map on the map selected at start-up
+//   driver list RUNS FOLDER                the system's own time to list a folder, and the list's rule
 //
 // Every measurement prints a "sample ..." line; every figure ends with one line
 //   result KEY median=M min=A max=B n=N
@@ -14,20 +17,37 @@
 #include <windows.h>
 
 #include <psapi.h>
-#include <tlhelp32.h>
 
 #include <algorithm>
-#include <cstdarg>
+#include <array>
 #include <cstdio>
-#include <cstdlib>
 #include <cwchar>
+#include <exception>
 #include <functional>
 #include <set>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
+#include "core/launcher.h"
+#include "platform/errors.h"
+#include "platform/file_list.h"
+#include "platform/win32_base.h"
+#include "platform/win32_file_list.h"
+#include "platform/win32_text.h"
+#include "tests/support/win32_processes.h"
+
 namespace {
+
+using zelvane::win32::ProcAddress;
+using zelvane::win32::UniqueFile;
+using zelvane::win32::UniqueFind;
+using zelvane::win32::UniqueHandle;
+using zelvane::win32::Utf8;
+using zelvane::win32::WindowDc;
 
 // How often a wait looks at its condition, in microseconds.
 constexpr long long kPollMicroseconds = 500;
@@ -37,52 +57,56 @@ constexpr double kActionTimeoutMs = 10000;
 // actions, so that each finds the program idle.
 constexpr DWORD kSettleMs = 250;
 
-// Client points Zelvane is probed at, in pixels at 96 DPI: the top periwinkle bar, and a point of
-// the preview picture that no other element covers (the picture's top left is at 88, 200).
+// Client points the programs are probed at, in pixels at 96 DPI: the top periwinkle bar, and a
+// point of Zelvane's preview picture that no other element covers (its top left is at 88, 200).
 constexpr POINT kBarPoint{300, 20};
 constexpr POINT kPreviewPoint{150, 280};
 constexpr COLORREF kPeriwinkle = RGB(128, 128, 255);
 // The colours of the two previews the switch folders hold (bench/make-maps.sh paints them).
 constexpr COLORREF kFirstPreview = RGB(200, 40, 40);
 constexpr COLORREF kSecondPreview = RGB(40, 200, 40);
+// The rich floor writes the readings of its phases to the file this variable names.
+constexpr wchar_t kPhasesVariable[] = L"ZELVANE_BENCH_PHASES";
 
-HANDLE liveChild = nullptr;  // ended on failure, so a failed run leaves nothing behind
+// A measurement that cannot go on; wmain says why.
+class Failure : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
 
-std::string Narrow(std::wstring_view text) {
-    if (text.empty()) return {};
-    const int length = static_cast<int>(text.size());
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, bytes.data(), size, nullptr, nullptr);
-    return bytes;
+[[noreturn]] void Fail(const std::string& why) { throw Failure(why); }
+
+// Fails with the system's error code, read before anything else runs: call it right after the
+// call that failed. The subject, a path, is only viewed until then.
+[[noreturn]] void FailWithError(const char* what, std::wstring_view subject = {}) {
+    const DWORD code = ::GetLastError();
+    std::string why = what;
+    if (!subject.empty()) why += " " + Utf8(subject);
+    Fail(why + " (error " + std::to_string(code) + ")");
 }
 
-[[noreturn]] void Fail(const std::string& why) {
-    if (liveChild) {
-        ::TerminateProcess(liveChild, 1);
-        ::WaitForSingleObject(liveChild, 5000);
-    }
-    std::fprintf(stderr, "driver: %s\n", why.c_str());
-    std::fflush(stderr);
-    std::exit(2);
+long long Ticks() {
+    LARGE_INTEGER count;
+    ::QueryPerformanceCounter(&count);
+    return count.QuadPart;
 }
 
-double NowMs() {
+// The counter is the system's: readings another process made convert alike.
+double TicksToMs(long long ticks) {
     static const double ticksPerMs = [] {
         LARGE_INTEGER frequency;
         ::QueryPerformanceFrequency(&frequency);
         return static_cast<double>(frequency.QuadPart) / 1000.0;
     }();
-    LARGE_INTEGER count;
-    ::QueryPerformanceCounter(&count);
-    return static_cast<double>(count.QuadPart) / ticksPerMs;
+    return static_cast<double>(ticks) / ticksPerMs;
 }
+
+double NowMs() { return TicksToMs(Ticks()); }
 
 // Sleep() sleeps whole milliseconds at best; the native call takes 100 ns units.
 void Pause(long long microseconds) {
     using DelayFunction = LONG(WINAPI*)(BOOLEAN, PLARGE_INTEGER);
-    static const auto delay = reinterpret_cast<DelayFunction>(
-        reinterpret_cast<void (*)()>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "NtDelayExecution")));
+    static const auto delay = ProcAddress<DelayFunction>(::GetModuleHandleW(L"ntdll.dll"), "NtDelayExecution");
     if (!delay) {
         ::Sleep(static_cast<DWORD>((microseconds + 999) / 1000));
         return;
@@ -101,51 +125,81 @@ void WaitFor(const std::function<bool()>& condition, double timeoutMs, const std
     }
 }
 
-class Child {
+long long FileTimeValue(const FILETIME& time) {
+    return static_cast<long long>((static_cast<unsigned long long>(time.dwHighDateTime) << 32) | time.dwLowDateTime);
+}
+
+// The wall clock in 100 ns units, as the system stamps a process's creation. The precise clock
+// came with Windows 8; before, the coarse one is all there is.
+long long SystemTimeNow() {
+    using PreciseFunction = void(WINAPI*)(LPFILETIME);
+    static const auto precise =
+        ProcAddress<PreciseFunction>(::GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
+    FILETIME now;
+    if (precise) {
+        precise(&now);
+    } else {
+        ::GetSystemTimeAsFileTime(&now);
+    }
+    return FileTimeValue(now);
+}
+
+bool SameName(std::wstring_view a, std::wstring_view b) {
+    return ::CompareStringOrdinal(a.data(), static_cast<int>(a.size()), b.data(), static_cast<int>(b.size()), TRUE) ==
+           CSTR_EQUAL;
+}
+
+// A program the driver started, in its own folder; ended when the object goes, so that a failed
+// measurement leaves nothing running.
+class ChildProcess {
 public:
-    explicit Child(const std::wstring& program) : name_(Narrow(program.substr(program.find_last_of(L'\\') + 1))) {
+    explicit ChildProcess(const std::wstring& program, const std::wstring& arguments = {}) {
+        const std::size_t slash = program.find_last_of(L'\\');
+        name_ = Utf8(program.substr(slash + 1));
         std::wstring commandLine = L"\"" + program + L"\"";
-        const std::wstring folder = program.substr(0, program.find_last_of(L'\\'));
+        if (!arguments.empty()) commandLine += L" " + arguments;
+        const std::wstring folder = program.substr(0, slash);
         STARTUPINFOW startup{};
         startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
         startedAt_ = NowMs();
         if (!::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(),
-                              &startup, &info_)) {
-            Fail("cannot start " + Narrow(program) + " (error " + std::to_string(::GetLastError()) + ")");
+                              &startup, &started)) {
+            FailWithError("cannot start", program);
         }
-        ::CloseHandle(info_.hThread);
-        liveChild = info_.hProcess;
+        const UniqueHandle thread(started.hThread);
+        process_.reset(started.hProcess);
+        id_ = started.dwProcessId;
     }
-    Child(const Child&) = delete;
-    Child& operator=(const Child&) = delete;
-    ~Child() {
-        if (!Exited()) ::TerminateProcess(info_.hProcess, 0);
-        ::WaitForSingleObject(info_.hProcess, 10000);
-        ::CloseHandle(info_.hProcess);
-        liveChild = nullptr;
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+    ~ChildProcess() {
+        if (!Exited()) ::TerminateProcess(process_.get(), 0);
+        ::WaitForSingleObject(process_.get(), 10000);
     }
 
     double StartedAt() const { return startedAt_; }
-    DWORD Id() const { return info_.dwProcessId; }
+    DWORD Id() const { return id_; }
     const std::string& Name() const { return name_; }
-    bool Exited() const { return ::WaitForSingleObject(info_.hProcess, 0) == WAIT_OBJECT_0; }
+    bool Exited() const { return ::WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
 
     double PeakWorkingSetKiB() const {
         PROCESS_MEMORY_COUNTERS counters{};
         counters.cb = sizeof counters;
-        if (!::GetProcessMemoryInfo(info_.hProcess, &counters, sizeof counters)) Fail("no memory counters");
+        if (!::GetProcessMemoryInfo(process_.get(), &counters, sizeof counters)) FailWithError("no memory counters");
         return static_cast<double>(counters.PeakWorkingSetSize) / 1024.0;
     }
 
     // Lets the program settle after an action: until it waits for input, then a little longer.
     void Settle() const {
-        ::WaitForInputIdle(info_.hProcess, 5000);
+        ::WaitForInputIdle(process_.get(), 5000);
         ::Sleep(kSettleMs);
     }
 
 private:
     std::string name_;
-    PROCESS_INFORMATION info_{};
+    UniqueHandle process_;
+    DWORD id_ = 0;
     double startedAt_ = 0;
 };
 
@@ -161,7 +215,7 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
-// The process's first visible top-level window.
+// The process's first visible top-level window, or null.
 HWND VisibleWindowOf(DWORD processId) {
     struct Search {
         DWORD processId;
@@ -180,24 +234,23 @@ HWND VisibleWindowOf(DWORD processId) {
     return search.found;
 }
 
-// The first child window of the class (and, when given, with the text).
-HWND ChildWindow(HWND parent, const wchar_t* className, const wchar_t* text) {
+// The first child window of the class, and with the text unless that is empty.
+HWND ChildWindow(HWND parent, std::wstring_view className, std::wstring_view text = {}) {
     struct Search {
-        const wchar_t* className;
-        const wchar_t* text;
+        std::wstring_view className, text;
         HWND found;
     } search{className, text, nullptr};
     ::EnumChildWindows(
         parent,
         [](HWND window, LPARAM parameter) -> BOOL {
             auto& s = *reinterpret_cast<Search*>(parameter);
-            if (::_wcsicmp(ClassOf(window).c_str(), s.className) != 0) return TRUE;
-            if (s.text && TextOf(window) != s.text) return TRUE;
+            if (!SameName(ClassOf(window), s.className)) return TRUE;
+            if (!s.text.empty() && TextOf(window) != s.text) return TRUE;
             s.found = window;
             return FALSE;
         },
         reinterpret_cast<LPARAM>(&search));
-    if (!search.found) Fail("no " + Narrow(className) + " child window");
+    if (!search.found) Fail("no " + Utf8(className) + " child window");
     return search.found;
 }
 
@@ -206,30 +259,17 @@ HWND ChildWindow(HWND parent, const wchar_t* className, const wchar_t* text) {
 // window's children and other windows' parts.
 COLORREF PixelAt(HWND window, POINT point) {
     if (!::ClientToScreen(window, &point)) return CLR_INVALID;
-    const HDC screen = ::GetDC(nullptr);
-    if (!screen) return CLR_INVALID;
-    const COLORREF colour = ::GetPixel(screen, point.x, point.y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
+    const WindowDc screen;
+    return screen ? ::GetPixel(screen.get(), point.x, point.y) : CLR_INVALID;
 }
 
 std::string ColourName(COLORREF colour) {
     if (colour == CLR_INVALID) return "none";
-    char name[32];
-    std::snprintf(name, sizeof name, "(%d,%d,%d)", GetRValue(colour), GetGValue(colour), GetBValue(colour));
-    return name;
+    return "(" + std::to_string(GetRValue(colour)) + "," + std::to_string(GetGValue(colour)) + "," +
+           std::to_string(GetBValue(colour)) + ")";
 }
 
-// What "painted" means for a program: a test of its window's pixels.
-using PaintedTest = std::function<bool(HWND)>;
-
-bool FloorPainted(HWND window) { return PixelAt(window, kBarPoint) == kPeriwinkle; }
-
-// The colour of the first row of Zelvane's map list, selected, as read from the settled window of
-// the first, unrecorded start (the selection colour depends on the theme).
-COLORREF selectedRowColour = CLR_INVALID;
-
-// A point at the right end of the list's first row, clear of the map name.
+// A point at the right end of the first row of the window's list, clear of the row's text.
 COLORREF SelectedRowPixel(HWND window) {
     const HWND list = ::FindWindowExW(window, nullptr, L"ListBox", nullptr);
     if (!list) return CLR_INVALID;
@@ -238,36 +278,55 @@ COLORREF SelectedRowPixel(HWND window) {
     return PixelAt(list, POINT{client.right - 3, 3});
 }
 
-// Zelvane's first paint: its own bar, and its map list drawn with the first row selected.
-bool ZelvanePainted(HWND window) {
-    if (PixelAt(window, kBarPoint) != kPeriwinkle) return false;
-    return selectedRowColour == CLR_INVALID || SelectedRowPixel(window) == selectedRowColour;
-}
+// What "painted" means for a program, read from the screen: its periwinkle bar and, for a program
+// with a map list, the list's first row drawn selected. The selection's colour depends on the
+// theme: it is learnt from the program's settled window on its first, unrecorded start.
+class Probe {
+public:
+    explicit Probe(bool hasList) : hasList_(hasList) {}
+
+    bool Painted(HWND window) const {
+        if (PixelAt(window, kBarPoint) != kPeriwinkle) return false;
+        return !hasList_ || selectedRow_ == CLR_INVALID || SelectedRowPixel(window) == selectedRow_;
+    }
+
+    void LearnSelectedRow(HWND window) {
+        if (!hasList_) return;
+        selectedRow_ = SelectedRowPixel(window);
+        if (selectedRow_ == CLR_INVALID || selectedRow_ == kPeriwinkle) {
+            Fail("cannot read the selected row of the map list: " + ColourName(selectedRow_));
+        }
+    }
+
+private:
+    bool hasList_;
+    COLORREF selectedRow_ = CLR_INVALID;
+};
 
 // A child's window and when it became visible and painted, in milliseconds from just before the
 // child was started.
 struct FirstPaint {
-    HWND window;
-    double visibleMs;
-    double paintedMs;
+    HWND window = nullptr;
+    double visibleMs = 0;
+    double paintedMs = 0;
 };
 
-// Waits until the child's window shows and passes the test.
-FirstPaint WaitForFirstPaint(const Child& child, const PaintedTest& painted) {
-    FirstPaint result{nullptr, 0, 0};
+void FailOnMessageBox(const ChildProcess& child, HWND window) {
+    if (ClassOf(window) != L"#32770") return;
+    const HWND text = ::FindWindowExW(window, nullptr, L"Static", nullptr);
+    Fail(child.Name() + " showed a message box: " + Utf8(TextOf(text ? text : window)));
+}
+
+// Waits until the child's window shows and the probe finds it painted.
+FirstPaint WaitForFirstPaint(const ChildProcess& child, const Probe& probe) {
+    FirstPaint result;
     const double deadline = child.StartedAt() + kStartTimeoutMs;
     for (;;) {
-        if (!result.window) {
-            result.window = VisibleWindowOf(child.Id());
-            if (result.window) {
-                result.visibleMs = NowMs() - child.StartedAt();
-                if (ClassOf(result.window) == L"#32770") {
-                    const HWND text = ::FindWindowExW(result.window, nullptr, L"Static", nullptr);
-                    Fail(child.Name() + " showed a message box: " + Narrow(TextOf(text ? text : result.window)));
-                }
-            }
+        if (!result.window && (result.window = VisibleWindowOf(child.Id())) != nullptr) {
+            result.visibleMs = NowMs() - child.StartedAt();
+            FailOnMessageBox(child, result.window);
         }
-        if (result.window && painted(result.window)) break;
+        if (result.window && probe.Painted(result.window)) break;
         if (child.Exited()) Fail(child.Name() + " ended before its window was painted");
         if (NowMs() > deadline) Fail(child.Name() + "'s window was not painted in time");
         Pause(kPollMicroseconds);
@@ -276,93 +335,155 @@ FirstPaint WaitForFirstPaint(const Child& child, const PaintedTest& painted) {
     return result;
 }
 
-class Figure {
+// The figures of one command, each the runs' values of one key, printed in the order they came.
+class Figures {
 public:
-    explicit Figure(std::string key) : key_(std::move(key)) {}
-    void Add(double value) { values_.push_back(value); }
-    void Print() {
-        if (values_.empty()) return;
-        std::sort(values_.begin(), values_.end());
-        const std::size_t n = values_.size();
-        const double median = n % 2 ? values_[n / 2] : (values_[n / 2 - 1] + values_[n / 2]) / 2;
-        std::printf("result %s median=%.3f min=%.3f max=%.3f n=%zu\n", key_.c_str(), median, values_.front(),
-                    values_.back(), n);
-        std::fflush(stdout);
+    void Add(const std::string& key, double value) {
+        auto figure = std::find_if(figures_.begin(), figures_.end(), [&](const Figure& f) { return f.key == key; });
+        if (figure == figures_.end()) figure = figures_.insert(figures_.end(), Figure{key, {}});
+        figure->values.push_back(value);
+    }
+
+    void Print() const {
+        for (Figure figure : figures_) {
+            std::sort(figure.values.begin(), figure.values.end());
+            const std::vector<double>& v = figure.values;
+            const std::size_t n = v.size();
+            const double median = n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+            std::printf("result %s median=%.3f min=%.3f max=%.3f n=%zu\n", figure.key.c_str(), median, v.front(),
+                        v.back(), n);
+        }
     }
 
 private:
-    std::string key_;
-    std::vector<double> values_;
+    struct Figure {
+        std::string key;
+        std::vector<double> values;
+    };
+    std::vector<Figure> figures_;
 };
 
-void PrintSample(const char* format, ...) {
-    va_list arguments;
-    va_start(arguments, format);
-    std::vprintf(format, arguments);
-    va_end(arguments);
-    std::fflush(stdout);
+std::wstring TempFolder() {
+    wchar_t path[MAX_PATH + 1];
+    const DWORD length = ::GetTempPathW(MAX_PATH + 1, path);
+    if (length == 0 || length > MAX_PATH) FailWithError("no folder for temporary files");
+    return std::wstring(path, length);
 }
 
-// Start-up: the floor and Zelvane alternate (ABBA), after one unrecorded start of each.
-int RunStartup(int runs, const std::wstring& floorExe, const std::wstring& zelvaneExe) {
-    struct Target {
-        const char* name;
-        const std::wstring& program;
-        PaintedTest test;
-        Figure visible, painted, peak;
-    };
-    Target targets[2] = {
-        {"floor", floorExe, FloorPainted, Figure("startup.floor.visible"), Figure("startup.floor.painted"),
-         Figure("startup.floor.peak")},
-        {"zelvane", zelvaneExe, ZelvanePainted, Figure("startup.zelvane.visible"), Figure("startup.zelvane.painted"),
-         Figure("startup.zelvane.peak")},
-    };
-    for (int run = -1; run < runs; ++run) {
-        for (int turn = 0; turn < 2; ++turn) {
-            Target& target = targets[turn ^ ((run + 2) % 2)];
-            const Child child(target.program);
-            const FirstPaint paint = WaitForFirstPaint(child, target.test);
-            child.Settle();
-            if (run < 0 && &target == &targets[1]) {
-                selectedRowColour = SelectedRowPixel(paint.window);
-                if (selectedRowColour == CLR_INVALID || selectedRowColour == kPeriwinkle) {
-                    Fail("cannot read the selected row of the map list: " + ColourName(selectedRowColour));
-                }
-            }
-            const double peak = child.PeakWorkingSetKiB();
-            if (run < 0) continue;
-            PrintSample("sample startup %s run=%d visible=%.3f painted=%.3f peak_kib=%.0f\n", target.name, run + 1,
-                        paint.visibleMs, paint.paintedMs, peak);
-            target.visible.Add(paint.visibleMs);
-            target.painted.Add(paint.paintedMs);
-            target.peak.Add(peak);
+bool FileExists(const std::wstring& path) { return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+long long FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
+    return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+}
+
+// The first 4 KiB of a file: all the driver reads are small.
+std::string FileContent(const std::wstring& path) {
+    const UniqueFile file(::CreateFileW(path.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                        0, nullptr));
+    if (!file) return {};
+    std::string content(4096, '\0');
+    DWORD read = 0;
+    ::ReadFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
+    content.resize(read);
+    return content;
+}
+
+// One of the programs start-up compares.
+struct Contender {
+    std::string name;
+    std::wstring program;
+    std::wstring arguments;
+    Probe probe;
+    bool reportsPhases;
+};
+
+// The rich floor's phases of one start as times: from the driver's CreateProcess to the floor's
+// first statement ("entry"), then each phase from the end of the one before it.
+std::string AddPhases(const std::string& text, double startedAt, const std::string& prefix, Figures& figures) {
+    std::istringstream lines(text);
+    std::string phase, sample;
+    long long ticks = 0;
+    double previous = startedAt;
+    char value[32];
+    while (lines >> phase >> ticks) {
+        const double at = TicksToMs(ticks);
+        figures.Add(prefix + "." + phase, at - previous);
+        std::snprintf(value, sizeof value, "%.3f", at - previous);
+        sample += " " + phase + "=" + value;
+        previous = at;
+    }
+    if (sample.empty()) Fail("the rich floor's phases cannot be read: \"" + text + "\"");
+    return sample;
+}
+
+// One start of a contender, until its window is painted on the screen and it has settled. The
+// first (run 0) is not recorded: it teaches the probe the selected row's colour.
+void TimeStart(Contender& contender, int run, const std::wstring& phasesFile, Figures& figures) {
+    if (contender.reportsPhases) ::DeleteFileW(phasesFile.c_str());
+    const ChildProcess child(contender.program, contender.arguments);
+    const FirstPaint paint = WaitForFirstPaint(child, contender.probe);
+    child.Settle();
+    if (run == 0) {
+        contender.probe.LearnSelectedRow(paint.window);
+        return;
+    }
+    const std::string key = "startup." + contender.name;
+    const double peak = child.PeakWorkingSetKiB();
+    std::printf("sample startup %s run=%d visible=%.3f painted=%.3f peak_kib=%.0f\n", contender.name.c_str(), run,
+                paint.visibleMs, paint.paintedMs, peak);
+    figures.Add(key + ".visible", paint.visibleMs);
+    figures.Add(key + ".painted", paint.paintedMs);
+    figures.Add(key + ".peak", peak);
+    if (!contender.reportsPhases) return;
+    WaitFor([&] { return FileExists(phasesFile); }, kActionTimeoutMs, "the rich floor's phases");
+    const std::string phases = AddPhases(FileContent(phasesFile), child.StartedAt(), key + ".phase", figures);
+    std::printf("sample phases %s run=%d%s\n", contender.name.c_str(), run, phases.c_str());
+}
+
+// Start-up: the bare floor, the rich floor and Zelvane, alternated forwards and backwards (ABC CBA)
+// so that drift weighs on all three alike, after one unrecorded start of each.
+int RunStartup(int runs, const std::wstring& floorExe, const std::wstring& richFloorExe, const std::wstring& zelvaneExe,
+               const std::wstring& mapCount) {
+    const std::wstring phasesFile = TempFolder() + L"zelvane-bench-phases.txt";
+    if (!::SetEnvironmentVariableW(kPhasesVariable, phasesFile.c_str())) {
+        FailWithError("cannot set", kPhasesVariable);
+    }
+    std::array<Contender, 3> contenders{{
+        {"floor", floorExe, {}, Probe(false), false},
+        {"rich", richFloorExe, mapCount, Probe(true), true},
+        {"zelvane", zelvaneExe, {}, Probe(true), false},
+    }};
+    Figures figures;
+    for (int run = 0; run <= runs; ++run) {
+        for (std::size_t turn = 0; turn < contenders.size(); ++turn) {
+            const std::size_t index = run % 2 ? turn : contenders.size() - 1 - turn;
+            TimeStart(contenders[index], run, phasesFile, figures);
         }
     }
-    for (Target& target : targets) {
-        target.visible.Print();
-        target.painted.Print();
-        target.peak.Print();
-    }
+    ::DeleteFileW(phasesFile.c_str());
+    figures.Print();
     return 0;
 }
 
 // Preview switch: clicks the other of the folder's two maps in the list, as the mouse would, and
 // times from the click until the preview point shows that map's picture on the screen.
 int RunSwitch(int runs, const std::wstring& zelvaneExe) {
-    const Child child(zelvaneExe);
-    const HWND window = WaitForFirstPaint(child, ZelvanePainted).window;
+    const ChildProcess child(zelvaneExe);
+    const HWND window = WaitForFirstPaint(child, Probe(true)).window;
     child.Settle();
-    const HWND list = ChildWindow(window, L"ListBox", nullptr);
+    const HWND list = ChildWindow(window, L"ListBox");
     if (::SendMessageW(list, LB_GETCOUNT, 0, 0) != 2) Fail("the switch folder must hold exactly two maps");
     const int rowHeight = static_cast<int>(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0));
     const COLORREF colours[2] = {kFirstPreview, kSecondPreview};
-    if (PixelAt(window, kPreviewPoint) != colours[0]) {
-        Fail("the first preview shows " + ColourName(PixelAt(window, kPreviewPoint)) + ", not " +
-             ColourName(colours[0]));
+    if (const COLORREF shown = PixelAt(window, kPreviewPoint); shown != colours[0]) {
+        Fail("the first preview shows " + ColourName(shown) + ", not " + ColourName(colours[0]));
     }
-    Figure figure("switch.ms");
+    Figures figures;
     int shown = 0;
-    for (int run = -1; run < runs; ++run) {
+    for (int run = 0; run <= runs; ++run) {
         const int next = 1 - shown;
         const LPARAM point = MAKELPARAM(10, next * rowHeight + rowHeight / 2);
         const double clicked = NowMs();
@@ -373,98 +494,46 @@ int RunSwitch(int runs, const std::wstring& zelvaneExe) {
         const double elapsed = NowMs() - clicked;
         shown = next;
         child.Settle();
-        if (run < 0) continue;
-        PrintSample("sample switch run=%d ms=%.3f\n", run + 1, elapsed);
-        figure.Add(elapsed);
+        if (run == 0) continue;
+        std::printf("sample switch run=%d ms=%.3f\n", run, elapsed);
+        figures.Add("switch.ms", elapsed);
     }
-    figure.Print();
-    Figure peak("switch.peak");
-    peak.Add(child.PeakWorkingSetKiB());
-    peak.Print();
+    figures.Add("switch.peak", child.PeakWorkingSetKiB());
+    figures.Print();
     return 0;
 }
 
-std::vector<PROCESSENTRY32W> Processes() {
-    std::vector<PROCESSENTRY32W> list;
-    const HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return list;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more; more = ::Process32NextW(snapshot, &entry)) {
-        list.push_back(entry);
-    }
-    ::CloseHandle(snapshot);
-    return list;
-}
-
-// Whether a program of the launch (the interpreter, its console, start.exe, the game) still runs.
+// Whether a program of a launch runs: the interpreter, its console, start.exe or the game.
 bool LaunchRunning() {
-    for (const PROCESSENTRY32W& process : Processes()) {
-        for (const wchar_t* name : {L"cmd.exe", L"start.exe", L"conhost.exe", L"armada2.exe"}) {
-            if (::_wcsicmp(process.szExeFile, name) == 0) return true;
-        }
-    }
-    return false;
+    return zelvane::testing::ProgramRuns({L"cmd.exe", L"start.exe", L"conhost.exe", L"armada2.exe"});
 }
 
-// The id of a process started by the parent that is not among the known ones, or 0.
-DWORD NewChildOf(DWORD parent, const std::set<DWORD>& known) {
-    for (const PROCESSENTRY32W& process : Processes()) {
-        if (process.th32ParentProcessID == parent && !known.contains(process.th32ProcessID)) {
-            return process.th32ProcessID;
-        }
-    }
-    return 0;
-}
-
-// The wall clock in 100 ns units, as the system stamps a process's creation.
-long long SystemTimeNow() {
-    FILETIME now;
-    ::GetSystemTimePreciseAsFileTime(&now);
-    return static_cast<long long>((static_cast<unsigned long long>(now.dwHighDateTime) << 32) | now.dwLowDateTime);
-}
-
-// When the system created the process, in SystemTimeNow's units; 0 when it cannot be told.
-long long CreationTimeOf(DWORD processId) {
-    const HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (!process) return 0;
-    FILETIME created, exited, kernel, user;
-    const BOOL known = ::GetProcessTimes(process, &created, &exited, &kernel, &user);
-    ::CloseHandle(process);
-    if (!known) return 0;
-    return static_cast<long long>((static_cast<unsigned long long>(created.dwHighDateTime) << 32) |
-                                  created.dwLowDateTime);
+void WaitForLaunchToEnd(const std::string& what) {
+    WaitFor([] { return !LaunchRunning(); }, 3 * kActionTimeoutMs, what);
 }
 
 std::set<DWORD> ChildrenOf(DWORD parent) {
     std::set<DWORD> children;
-    for (const PROCESSENTRY32W& process : Processes()) {
-        if (process.th32ParentProcessID == parent) children.insert(process.th32ProcessID);
+    for (const zelvane::testing::RunningProcess& process : zelvane::testing::RunningProcesses()) {
+        if (process.parent == parent) children.insert(process.id);
     }
     return children;
 }
 
-long long FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return static_cast<long long>((static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow);
+// The id of a process started by the parent that is not among the known ones, or 0.
+DWORD NewChildOf(DWORD parent, const std::set<DWORD>& known) {
+    for (const DWORD child : ChildrenOf(parent)) {
+        if (!known.contains(child)) return child;
+    }
+    return 0;
 }
 
-std::string FileContent(const std::wstring& path) {
-    const HANDLE file =
-        ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return {};
-    std::string content(4096, '\0');
-    DWORD read = 0;
-    ::ReadFile(file, content.data(), static_cast<DWORD>(content.size()), &read, nullptr);
-    ::CloseHandle(file);
-    content.resize(read);
-    return content;
-}
-
-void CALLBACK ClickReturned(HWND, UINT, ULONG_PTR returnedAt, LRESULT) {
-    *reinterpret_cast<double*>(returnedAt) = NowMs();
+// When the system created the process, in SystemTimeNow's units; 0 when it cannot be told.
+long long CreationTimeOf(DWORD processId) {
+    const UniqueHandle process(::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId));
+    FILETIME created, exited, kernel, user;
+    if (!process || !::GetProcessTimes(process.get(), &created, &exited, &kernel, &user)) return 0;
+    return FileTimeValue(created);
 }
 
 // The driver's own start of the command interpreter, as Edit Map starts it (a new console, shown
@@ -478,124 +547,164 @@ double BareInterpreterStartMs() {
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWMINIMIZED;
-    PROCESS_INFORMATION process{};
+    PROCESS_INFORMATION started{};
     const double before = NowMs();
     if (!::CreateProcessW(interpreter.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_NEW_CONSOLE, nullptr,
-                          L"C:\\", &startup, &process)) {
-        Fail("cannot start the command interpreter");
+                          L"C:\\", &startup, &started)) {
+        FailWithError("cannot start the command interpreter");
     }
     const double elapsed = NowMs() - before;
-    ::CloseHandle(process.hThread);
-    ::WaitForSingleObject(process.hProcess, 30000);
-    ::CloseHandle(process.hProcess);
+    const UniqueHandle thread(started.hThread), process(started.hProcess);
+    ::WaitForSingleObject(process.get(), 30000);
     return elapsed;
 }
 
-// Edit Map: presses the button (BM_CLICK, which the button turns into its click) and times from
-// the press until (1) run.bat lies beside the program with both its lines: the program hands it to
-// CreateProcess next, (2) the system has created the process that runs it, by the creation time the
-// system keeps for that process, and (3) the button's handler has returned. Before each press the
-// previous launch has ended and run.bat is deleted. Between presses the driver times its own start
-// of the command interpreter.
+void CALLBACK ClickReturned(HWND, UINT, ULONG_PTR returnedAt, LRESULT) {
+    *reinterpret_cast<double*>(returnedAt) = NowMs();
+}
+
+// What one press of Edit Map took, in milliseconds from just before the press.
+struct EditTimes {
+    double written = 0, created = 0, returned = 0;
+};
+
+// Presses the button (BM_CLICK, which the button turns into its click) and waits until run.bat
+// holds its whole script, the system has created the process that runs it and the button's
+// handler has returned. The process list is looked at only once the script is written: that look
+// is slow, and the creation time the system keeps does not depend on when it is made.
+EditTimes PressEditMap(const ChildProcess& child, HWND button, const std::wstring& script, std::size_t scriptSize) {
+    const std::set<DWORD> known = ChildrenOf(child.Id());
+    double writtenAt = 0, returnedAt = 0;
+    DWORD started = 0;
+    const long long pressedTime = SystemTimeNow();
+    const double pressed = NowMs();
+    if (!::SendMessageCallbackW(button, BM_CLICK, 0, 0, ClickReturned, reinterpret_cast<ULONG_PTR>(&returnedAt))) {
+        FailWithError("cannot press Edit Map");
+    }
+    WaitFor(
+        [&] {
+            if (writtenAt == 0 && FileSize(script) == static_cast<long long>(scriptSize)) writtenAt = NowMs();
+            if (writtenAt != 0 && started == 0) started = NewChildOf(child.Id(), known);
+            MSG message;
+            while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
+            return writtenAt != 0 && started != 0 && returnedAt != 0;
+        },
+        kActionTimeoutMs, "Edit Map to write and start run.bat");
+    const long long createdTime = CreationTimeOf(started);
+    if (createdTime == 0) Fail("cannot read when the launch's process was created");
+    return {writtenAt - pressed, static_cast<double>(createdTime - pressedTime) / 10000.0, returnedAt - pressed};
+}
+
+// Edit Map, pressed again and again on the map selected at start-up. Before each press the previous
+// launch has ended, the driver has timed its own start of the command interpreter, and run.bat is
+// deleted; after it, run.bat's exact content is checked.
 int RunEdit(int runs, const std::wstring& zelvaneExe, const std::wstring& mapName) {
     const std::wstring script = zelvaneExe.substr(0, zelvaneExe.find_last_of(L'\\')) + L"\\run.bat";
     const std::string expected =
-        "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit " + Narrow(mapName) + "\r\n";
-    const Child child(zelvaneExe);
-    const HWND window = WaitForFirstPaint(child, ZelvanePainted).window;
+        "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit " + Utf8(mapName) + "\r\n";
+    const ChildProcess child(zelvaneExe);
+    const HWND window = WaitForFirstPaint(child, Probe(true)).window;
     child.Settle();
     const HWND button = ChildWindow(window, L"Button", L"&Edit Map");
-    Figure written("edit.script_written"), created("edit.process_created"), returned("edit.handler_returned"),
-        bare("edit.bare_interpreter_start");
-    for (int run = -1; run < runs; ++run) {
-        WaitFor([] { return !LaunchRunning(); }, 3 * kActionTimeoutMs, "the previous launch to end");
+    Figures figures;
+    for (int run = 0; run <= runs; ++run) {
+        WaitForLaunchToEnd("the previous launch to end");
         const double bareMs = BareInterpreterStartMs();
-        WaitFor([] { return !LaunchRunning(); }, 3 * kActionTimeoutMs, "the interpreter to end");
+        WaitForLaunchToEnd("the interpreter to end");
         ::DeleteFileW(script.c_str());
-        const std::set<DWORD> known = ChildrenOf(child.Id());
-        double writtenAt = 0, returnedAt = 0;
-        DWORD started = 0;
-        const long long pressedTime = SystemTimeNow();
-        const double pressed = NowMs();
-        if (!::SendMessageCallbackW(button, BM_CLICK, 0, 0, ClickReturned, reinterpret_cast<ULONG_PTR>(&returnedAt))) {
-            Fail("cannot press Edit Map");
+        const EditTimes times = PressEditMap(child, button, script, expected.size());
+        if (const std::string content = FileContent(script); content != expected) {
+            Fail("run.bat holds \"" + content + "\", not \"" + expected + "\"");
         }
-        // The process list is only looked at once the script is written: that look is slow, and
-        // the creation time does not depend on when it is made.
-        WaitFor(
-            [&] {
-                if (writtenAt == 0 && FileSize(script) == static_cast<long long>(expected.size())) writtenAt = NowMs();
-                if (writtenAt != 0 && started == 0) started = NewChildOf(child.Id(), known);
-                MSG message;
-                while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-                return writtenAt != 0 && started != 0 && returnedAt != 0;
-            },
-            kActionTimeoutMs, "Edit Map to write and start run.bat");
-        const long long createdTime = CreationTimeOf(started);
-        if (createdTime == 0) Fail("cannot read when the launch's process was created");
-        const double createdMs = static_cast<double>(createdTime - pressedTime) / 10000.0;
-        const std::string content = FileContent(script);
-        if (content != expected) Fail("run.bat holds \"" + content + "\", not \"" + expected + "\"");
-        if (run < 0) continue;
-        PrintSample(
+        if (run == 0) continue;
+        std::printf(
             "sample edit run=%d script_written=%.3f process_created=%.3f handler_returned=%.3f "
             "bare_interpreter_start=%.3f\n",
-            run + 1, writtenAt - pressed, createdMs, returnedAt - pressed, bareMs);
-        written.Add(writtenAt - pressed);
-        created.Add(createdMs);
-        returned.Add(returnedAt - pressed);
-        bare.Add(bareMs);
+            run, times.written, times.created, times.returned, bareMs);
+        figures.Add("edit.script_written", times.written);
+        figures.Add("edit.process_created", times.created);
+        figures.Add("edit.handler_returned", times.returned);
+        figures.Add("edit.bare_interpreter_start", bareMs);
     }
-    WaitFor([] { return !LaunchRunning(); }, 3 * kActionTimeoutMs, "the last launch to end");
-    written.Print();
-    created.Print();
-    returned.Print();
-    bare.Print();
+    WaitForLaunchToEnd("the last launch to end");
+    figures.Print();
     return 0;
 }
 
-// The system's own cost of listing a folder: FindFirstFileExW and FindNextFileW over every entry,
-// with the flags Zelvane uses, and nothing done with the names.
-int RunList(int runs, const std::wstring& folder) {
+// Every entry of the folder through FindFirstFileExW and FindNextFileW, with the flags Zelvane
+// uses, and nothing done with the names; returns how many there are.
+int CountEntries(const std::wstring& folder) {
     const std::wstring query = folder + L"\\*";
-    Figure figure("list.ms");
-    for (int run = -1; run < runs; ++run) {
-        const double before = NowMs();
-        WIN32_FIND_DATAW found;
-        const HANDLE find = ::FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                               FIND_FIRST_EX_LARGE_FETCH);
-        if (find == INVALID_HANDLE_VALUE) Fail("cannot list " + Narrow(folder));
-        int entries = 1;
-        while (::FindNextFileW(find, &found)) ++entries;
-        ::FindClose(find);
-        const double elapsed = NowMs() - before;
-        if (run < 0) continue;
-        PrintSample("sample list run=%d entries=%d ms=%.3f\n", run + 1, entries, elapsed);
-        figure.Add(elapsed);
+    WIN32_FIND_DATAW found;
+    const UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH));
+    if (!find) FailWithError("cannot list", folder);
+    int entries = 1;
+    while (::FindNextFileW(find.get(), &found)) ++entries;
+    return entries;
+}
+
+// The folder's listing, three ways, each timed on its own: every entry ("list.ms"); the listing
+// Zelvane makes, win32::ReadDirectory with the map pattern ("list.read_maps"); and the list's rule
+// over that listing, ListedNames' filter and sort ("list.filter_sort").
+int RunList(int runs, const std::wstring& folder) {
+    Figures figures;
+    for (int run = 0; run <= runs; ++run) {
+        double before = NowMs();
+        const int entries = CountEntries(folder);
+        const double everyEntryMs = NowMs() - before;
+        before = NowMs();
+        std::vector<zelvane::DirectoryEntry> read = zelvane::win32::ReadDirectory(folder, zelvane::kMapPattern);
+        const double readMs = NowMs() - before;
+        before = NowMs();
+        const std::vector<std::wstring> names = zelvane::ListedNames(std::move(read), zelvane::kMapPattern);
+        const double ruleMs = NowMs() - before;
+        if (run == 0) continue;
+        std::printf("sample list run=%d entries=%d ms=%.3f maps=%zu read_maps=%.3f filter_sort=%.3f\n", run, entries,
+                    everyEntryMs, names.size(), readMs, ruleMs);
+        figures.Add("list.ms", everyEntryMs);
+        figures.Add("list.read_maps", readMs);
+        figures.Add("list.filter_sort", ruleMs);
     }
-    figure.Print();
+    figures.Print();
     return 0;
 }
 
 int Usage() {
     std::fprintf(stderr,
-                 "usage: driver startup RUNS FLOOR_EXE ZELVANE_EXE\n"
+                 "usage: driver startup RUNS FLOOR_EXE RICH_FLOOR_EXE ZELVANE_EXE MAPS\n"
                  "       driver switch RUNS ZELVANE_EXE\n"
                  "       driver edit RUNS ZELVANE_EXE MAP_NAME\n"
                  "       driver list RUNS FOLDER\n");
     return 2;
 }
 
+int Run(const std::vector<std::wstring>& arguments) {
+    if (arguments.size() < 3) return Usage();
+    const std::wstring& command = arguments[0];
+    const int runs = static_cast<int>(std::wcstol(arguments[1].c_str(), nullptr, 10));
+    if (runs < 1) return Usage();
+    const std::size_t count = arguments.size();
+    if (command == L"startup" && count == 6) {
+        return RunStartup(runs, arguments[2], arguments[3], arguments[4], arguments[5]);
+    }
+    if (command == L"switch" && count == 3) return RunSwitch(runs, arguments[2]);
+    if (command == L"edit" && count == 4) return RunEdit(runs, arguments[2], arguments[3]);
+    if (command == L"list" && count == 3) return RunList(runs, arguments[2]);
+    return Usage();
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (argc < 4) return Usage();
-    const std::wstring command = argv[1];
-    const int runs = static_cast<int>(std::wcstol(argv[2], nullptr, 10));
-    if (runs < 1) return Usage();
-    if (command == L"startup" && argc == 5) return RunStartup(runs, argv[3], argv[4]);
-    if (command == L"switch" && argc == 4) return RunSwitch(runs, argv[3]);
-    if (command == L"edit" && argc == 5) return RunEdit(runs, argv[3], argv[4]);
-    if (command == L"list" && argc == 4) return RunList(runs, argv[3]);
-    return Usage();
+    // Unbuffered, so that each sample is in the log as soon as it is measured.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    try {
+        return Run(std::vector<std::wstring>(argv + 1, argv + argc));
+    } catch (const zelvane::RuntimeError& failure) {
+        std::fprintf(stderr, "driver: %s\n", Utf8(failure.Message()).c_str());
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "driver: %s\n", failure.what());
+    }
+    return 2;
 }

@@ -8,75 +8,54 @@
 #   switch-2048     the same with 2048 x 2048 previews
 #
 # The colours are the ones the driver looks for: (200,40,40) for the first map, (40,200,40) for the
-# second. Files are written with shell built-ins only (printf turns escapes into bytes), so ten
-# thousand of them take a moment.
+# second; the small previews are grey (96,96,96). Each distinct picture is made once, as a 24-bit
+# uncompressed BMP, with ImageMagick, and copied from there.
 set -euo pipefail
 dir=$1
 marker=$dir/.ready
 [ -f "$marker" ] && exit 0
 rm -rf "$dir"
-mkdir -p "$dir"
+pictures=$dir/.pictures
+mkdir -p "$pictures"
 
-# The escapes of a 32-bit little-endian number.
-le32() {
-    printf '\\x%02x\\x%02x\\x%02x\\x%02x' $(($1 & 255)) $((($1 >> 8) & 255)) $((($1 >> 16) & 255)) $((($1 >> 24) & 255))
+# picture NAME SIZE RED GREEN BLUE: a solid SIZE x SIZE picture in the pictures folder.
+picture() {
+    convert -size "$2x$2" "xc:rgb($3,$4,$5)" -type TrueColor "BMP3:$pictures/$1.bmp"
 }
+picture small 16 96 96 96
+picture red-160 160 200 40 40
+picture green-160 160 40 200 40
+picture red-2048 2048 200 40 40
+picture green-2048 2048 40 200 40
 
-# bmp_header WIDTH HEIGHT: the escapes of a 24-bit uncompressed BMP's two headers.
-bmp_header() {
-    local image=$(((($1 * 3 + 3) / 4 * 4) * $2))
-    printf '%s' "BM$(le32 $((54 + image)))\\x00\\x00\\x00\\x00$(le32 54)$(le32 40)$(le32 "$1")$(le32 "$2")"
-    printf '%s' "\\x01\\x00\\x18\\x00$(le32 0)$(le32 "$image")$(le32 2835)$(le32 2835)$(le32 0)$(le32 0)"
-}
-
-# bmp_row WIDTH RED GREEN BLUE: the escapes of one row of a solid colour, padded to 4 bytes.
-bmp_row() {
-    local pixel row="" i
-    pixel=$(printf '\\x%02x\\x%02x\\x%02x' "$4" "$3" "$2")
-    for ((i = 0; i < $1; i++)); do row+=$pixel; done
-    for ((i = $1 * 3 % 4; i % 4 != 0; i++)); do row+='\x00'; done
-    printf '%s' "$row"
-}
-
-# write_bmp FILE WIDTH HEIGHT RED GREEN BLUE: a solid-colour 24-bit uncompressed BMP.
-write_bmp() {
-    local header row i
-    header=$(bmp_header "$2" "$3")
-    row=$(bmp_row "$2" "$4" "$5" "$6")
-    {
-        # shellcheck disable=SC2059 # the escapes are the point
-        printf "$header"
-        for ((i = 0; i < $3; i++)); do printf "$row"; done
-    } >"$1"
+# The map files only need to exist, each with a line of its own: Zelvane never reads them.
+write_maps() {
+    local folder=$1 count=$2 i name
+    for ((i = 1; i <= count; i++)); do
+        printf -v name 'map%05d' "$i"
+        printf 'Zelvane benchmark map %s\r\n' "$name" >"$folder/$name.bzn"
+    done
 }
 
 # make_set COUNT: maps-COUNT and maps-COUNT-bare.
 make_set() {
-    local count=$1 set=$dir/maps-$1 bare=$dir/maps-$1-bare i name small
+    local count=$1 set=$dir/maps-$1 bare=$dir/maps-$1-bare
     mkdir -p "$set" "$bare"
-    # The small preview's bytes as one format, so each copy is a single built-in printf.
-    small="$(bmp_header 16 16)"
-    local row
-    row=$(bmp_row 16 96 96 96)
-    for ((i = 0; i < 16; i++)); do small+=$row; done
-    for ((i = 1; i <= count; i++)); do
-        printf -v name 'map%05d' "$i"
-        printf 'Zelvane benchmark map %s\r\n' "$name" >"$set/$name.bzn"
-        printf 'Zelvane benchmark map %s\r\n' "$name" >"$bare/$name.bzn"
-        if [ "$i" -gt 1 ]; then
-            # shellcheck disable=SC2059
-            printf "$small" >"$set/$name.bmp"
-        fi
-    done
-    write_bmp "$set/map00001.bmp" 160 160 200 40 40
+    write_maps "$set" "$count"
+    write_maps "$bare" "$count"
+    cp "$pictures/red-160.bmp" "$set/map00001.bmp"
+    # The small preview to every other map, a tee per batch of names rather than a cp per file.
+    # shellcheck disable=SC2016 # the inner shell expands them
+    seq -f "$set/map%05g.bmp" 2 "$count" |
+        xargs -d '\n' sh -c 'tee "$@" <"$0" >/dev/null' "$pictures/small.bmp"
 }
 
 for size in 160 2048; do
     mkdir -p "$dir/switch-$size"
     printf 'Zelvane benchmark map a\r\n' >"$dir/switch-$size/a.bzn"
     printf 'Zelvane benchmark map b\r\n' >"$dir/switch-$size/b.bzn"
-    write_bmp "$dir/switch-$size/a.bmp" "$size" "$size" 200 40 40
-    write_bmp "$dir/switch-$size/b.bmp" "$size" "$size" 40 200 40
+    cp "$pictures/red-$size.bmp" "$dir/switch-$size/a.bmp"
+    cp "$pictures/green-$size.bmp" "$dir/switch-$size/b.bmp"
 done
 for count in 20 1000 10000; do make_set "$count"; done
 touch "$marker"

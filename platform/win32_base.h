@@ -69,6 +69,12 @@ struct MemoryDcTraits {
     static void Close(Type h) { ::DeleteDC(h); }
 };
 
+struct ViewTraits {
+    using Type = LPVOID;
+    static Type Empty() { return nullptr; }
+    static void Close(Type view) { ::UnmapViewOfFile(view); }
+};
+
 using UniqueFile = Unique<FileHandleTraits>;
 using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
@@ -76,6 +82,7 @@ using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
 using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;
+using UniqueView = Unique<ViewTraits>;
 
 // Selects an object into a DC for one scope and puts the old one back.
 class SelectGuard {

@@ -69,14 +69,16 @@ PicturePtr LoadPlainBmp(const std::wstring& file) {
         static_cast<unsigned long long>(size.QuadPart) < header.bfOffBits + rows) {
         return nullptr;
     }
-    std::vector<std::uint8_t> bytes(header.bfOffBits + rows);
-    const std::size_t headers = sizeof header + sizeof info;
-    std::memcpy(bytes.data(), &header, sizeof header);
-    std::memcpy(bytes.data() + sizeof header, &info, sizeof info);
-    const auto rest = static_cast<DWORD>(bytes.size() - headers);
-    if (!::ReadFile(handle.get(), bytes.data() + headers, rest, &read, nullptr) || read != rest) return nullptr;
+    // The rows are copied out of a view of the file, which goes again with the file's handle: the
+    // file is not held while the picture is shown.
+    const UniqueHandle mapping(::CreateFileMappingW(handle.get(), nullptr, PAGE_READONLY, 0, 0, nullptr));
+    const UniqueView view(mapping ? ::MapViewOfFile(mapping.get(), FILE_MAP_READ, 0, 0, header.bfOffBits + rows)
+                                  : nullptr);
+    if (!view) return nullptr;
+    Win32Picture::Storage bytes = Win32Picture::NewStorage(rows);
+    std::memcpy(bytes.get(), static_cast<const std::uint8_t*>(view.get()) + header.bfOffBits, rows);
     info.biSize = sizeof info;
-    const std::uint8_t* pixels = bytes.data() + header.bfOffBits;
+    const std::uint8_t* pixels = bytes.get();
     return std::make_shared<Win32Picture>(info, pixels, std::move(bytes));
 }
 
@@ -111,9 +113,9 @@ PicturePtr DecodePicture(IWICImagingFactory* factory, const std::wstring& file) 
     info.biBitCount = 32;
     info.biCompression = BI_RGB;
     const UINT stride = width * 4;
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(stride) * height);
-    Check(converter->CopyPixels(nullptr, stride, stride * height, pixels.data()));
-    const std::uint8_t* first = pixels.data();
+    Win32Picture::Storage pixels = Win32Picture::NewStorage(static_cast<std::size_t>(stride) * height);
+    Check(converter->CopyPixels(nullptr, stride, stride * height, pixels.get()));
+    const std::uint8_t* first = pixels.get();
     return std::make_shared<Win32Picture>(info, first, std::move(pixels));
 }
 
@@ -138,10 +140,21 @@ void Win32Picture::Draw(HDC dc, const RECT& box) const {
     info.bmiHeader = header_;
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
-    if (width != Width() || height != Height()) {
-        ::SetStretchBltMode(dc, HALFTONE);
-        ::SetBrushOrgEx(dc, 0, 0, nullptr);
+    if (width == Width() && height == Height()) {
+        // Pixel for pixel, only the part the DC shows: a large picture costs no more than its window.
+        RECT shown{};
+        if (::GetClipBox(dc, &shown) == NULLREGION || !::IntersectRect(&shown, &shown, &box)) return;
+        const int shownWidth = shown.right - shown.left;
+        const int shownHeight = shown.bottom - shown.top;
+        const int fromTop = shown.top - box.top;
+        // The rows of a bottom-up picture count from its bottom.
+        const int sourceRow = header_.biHeight > 0 ? Height() - fromTop - shownHeight : fromTop;
+        ::StretchDIBits(dc, shown.left, shown.top, shownWidth, shownHeight, shown.left - box.left, sourceRow,
+                        shownWidth, shownHeight, pixels_, &info, DIB_RGB_COLORS, SRCCOPY);
+        return;
     }
+    ::SetStretchBltMode(dc, HALFTONE);
+    ::SetBrushOrgEx(dc, 0, 0, nullptr);
     ::StretchDIBits(dc, box.left, box.top, width, height, 0, 0, Width(), Height(), pixels_, &info, DIB_RGB_COLORS,
                     SRCCOPY);
 }

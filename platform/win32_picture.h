@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <vector>
 
 #include "platform/runtime.h"
 
@@ -18,7 +18,11 @@ namespace zelvane::win32 {
 // decoded pixels) or, for the program's own pictures, in its resources.
 class Win32Picture final : public Picture {
 public:
-    Win32Picture(const BITMAPINFOHEADER& header, const void* pixels, std::vector<std::uint8_t> storage = {})
+    // Memory for a picture's bytes, left as it is allocated: the picture's own bytes fill it next.
+    using Storage = std::unique_ptr<std::uint8_t[]>;
+    static Storage NewStorage(std::size_t size) { return Storage(new std::uint8_t[size]); }
+
+    Win32Picture(const BITMAPINFOHEADER& header, const void* pixels, Storage storage = {})
         : header_(header), pixels_(pixels), storage_(std::move(storage)) {}
     int Width() const override { return header_.biWidth; }
     int Height() const override { return header_.biHeight < 0 ? -header_.biHeight : header_.biHeight; }
@@ -28,7 +32,7 @@ public:
 private:
     BITMAPINFOHEADER header_;
     const void* pixels_;
-    std::vector<std::uint8_t> storage_;
+    Storage storage_;
 };
 
 // Reads an uncompressed true-colour BMP as it is, in one pass over the file, or returns nothing

@@ -284,19 +284,34 @@ void MainWindow::Paint(HDC dc, const RECT& area) const {
     ::RestoreDC(dc, saved);
 }
 
-// The window's first paint goes straight to it: it has shown nothing yet, so nothing can flicker.
-// Every later one is composed off screen, in a bitmap of the invalid area alone, and copied once.
-void MainWindow::PaintBuffered(HDC target, const RECT& area) const {
-    const WindowDc screen(window_);
-    const int width = area.right - area.left;
-    const int height = area.bottom - area.top;
-    UniqueMemoryDc dc(::CreateCompatibleDC(screen.get()));
-    UniqueBitmap buffer(::CreateCompatibleBitmap(screen.get(), width, height));
-    if (!dc || !buffer) return Paint(target, area);
-    const SelectGuard selected(dc.get(), buffer.get());
-    ::SetWindowOrgEx(dc.get(), area.left, area.top, nullptr);
-    Paint(dc.get(), area);
-    ::BitBlt(target, area.left, area.top, width, height, dc.get(), area.left, area.top, SRCCOPY);
+// The window's first paint goes straight to it: it has shown nothing yet, so nothing can flicker,
+// and the off-screen bitmap, whose memory is slow to touch the first time, is not needed yet.
+// Every later paint is composed in that bitmap, made then and kept, and copied out once.
+void MainWindow::PaintBuffered(HDC target, const RECT& area) {
+    const SIZE client{TwipsToPixels(kClientWidthTwips, dpi_), TwipsToPixels(kClientHeightTwips, dpi_)};
+    if (!buffer_.dc || buffer_.size.cx != client.cx || buffer_.size.cy != client.cy) {
+        buffer_.Reset();
+        const WindowDc screen(window_);
+        buffer_.bitmap.reset(::CreateCompatibleBitmap(screen.get(), client.cx, client.cy));
+        buffer_.dc.reset(::CreateCompatibleDC(screen.get()));
+        if (!buffer_.bitmap || !buffer_.dc) {
+            buffer_.Reset();
+            return Paint(target, area);
+        }
+        buffer_.original = ::SelectObject(buffer_.dc.get(), buffer_.bitmap.get());
+        buffer_.size = client;
+    }
+    Paint(buffer_.dc.get(), area);
+    ::BitBlt(target, area.left, area.top, area.right - area.left, area.bottom - area.top, buffer_.dc.get(), area.left,
+             area.top, SRCCOPY);
+}
+
+void MainWindow::Buffer::Reset() {
+    if (dc && original) ::SelectObject(dc.get(), original);
+    original = nullptr;
+    dc.reset();
+    bitmap.reset();
+    size = {};
 }
 
 void MainWindow::PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const {

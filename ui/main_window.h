@@ -57,7 +57,7 @@ private:
     void PlaceChildren();
     HFONT FontOf(const ControlDescription& control) const;
     bool Drawn(std::size_t row) const;
-    void PaintBuffered(HDC target, const RECT& area) const;
+    void PaintBuffered(HDC target, const RECT& area);
     void PaintShape(HDC dc, const ControlDescription& control, const RECT& box) const;
     void PaintLabel(HDC dc, const ControlDescription& control, const RECT& box) const;
     void PaintImage(HDC dc, const Picture& picture, const RECT& box) const;
@@ -67,6 +67,16 @@ private:
     void SetPicture(Role role, PicturePtr picture);
     void SetVisible(Role role, bool visible);
     void InvalidateControl(Role role);
+
+    // The off-screen bitmap of the client's size that paints after the first are composed in.
+    struct Buffer {
+        UniqueBitmap bitmap;
+        UniqueMemoryDc dc;
+        HGDIOBJ original = nullptr;
+        SIZE size{};
+        void Reset();
+        ~Buffer() { Reset(); }
+    };
 
     // The window as Form1 sees it: its caption, Image1 and Label1.
     class FormCaption final : public CaptionControl {
@@ -106,6 +116,7 @@ private:
     std::array<PicturePtr, kControlCount> pictures_;
     std::array<bool, kControlCount> visible_{};
     bool painted_ = false;
+    Buffer buffer_;
     HWND focus_ = nullptr;
     FormCaption caption_{*this};
     Image image1_{*this, Role::Image1};

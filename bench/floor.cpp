@@ -4,6 +4,8 @@
 // program side by side with Zelvane, so Wine's own costs show up in both.
 #include <windows.h>
 
+#include "bench/floor_window.h"
+
 namespace {
 
 constexpr wchar_t kClassName[] = L"ZelvaneBenchFloor";
@@ -11,40 +13,11 @@ constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW;
 constexpr int kClientWidth = 565;
 constexpr int kClientHeight = 405;
-// The same periwinkle as Zelvane's bars, so both programs are probed for the same colour.
-constexpr COLORREF kFill = RGB(128, 128, 255);
-
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window, &paint);
-            const HBRUSH brush = ::CreateSolidBrush(kFill);
-            ::FillRect(dc, &paint.rcPaint, brush);
-            ::DeleteObject(brush);
-            ::EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!::RegisterClassExW(&windowClass)) return 1;
+    if (!zelvane::bench::RegisterFloorClass(instance, kClassName)) return 1;
 
     RECT frame{0, 0, kClientWidth, kClientHeight};
     ::AdjustWindowRectEx(&frame, kStyle, FALSE, kExStyle);

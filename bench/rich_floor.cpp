@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/floor_window.h"
 #include "platform/win32_base.h"
 #include "ui/layout.h"
 
@@ -36,7 +37,6 @@ constexpr wchar_t kClassName[] = L"ZelvaneBenchRichFloor";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
 constexpr DWORD kExStyle = WS_EX_TOOLWINDOW | WS_EX_WINDOWEDGE | WS_EX_CONTROLPARENT;
 constexpr int kFirstChildId = 100;
-constexpr COLORREF kFill = RGB(zelvane::kPeriwinkle.red, zelvane::kPeriwinkle.green, zelvane::kPeriwinkle.blue);
 constexpr wchar_t kPhasesVariable[] = L"ZELVANE_BENCH_PHASES";
 
 struct LibraryTraits {
@@ -84,26 +84,6 @@ private:
     std::vector<PhaseMark> marks_;
 };
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_PAINT: {
-            PAINTSTRUCT paint;
-            const HDC dc = ::BeginPaint(window, &paint);
-            ::SetDCBrushColor(dc, kFill);
-            ::FillRect(dc, &paint.rcPaint, static_cast<HBRUSH>(::GetStockObject(DC_BRUSH)));
-            ::EndPaint(window, &paint);
-            return 0;
-        }
-        case WM_ERASEBKGND:
-            return 1;
-        case WM_DESTROY:
-            ::PostQuitMessage(0);
-            return 0;
-        default:
-            return ::DefWindowProcW(window, message, wParam, lParam);
-    }
-}
-
 // The rows Zelvane lists for the benchmark's folder of that many maps (map00001.bzn ...), one
 // after the other in one block, each ended by a null: made without an allocation per row, so that
 // the floor's own work stays small beside the system's.
@@ -141,14 +121,7 @@ int ScreenDpi() {
 // The frame, sized as Zelvane sizes its own: from the system's metrics, then made up once from the
 // client area they gave.
 HWND CreateFrame(HINSTANCE instance, int dpi) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.style = CS_DBLCLKS;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.hInstance = instance;
-    windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
-    windowClass.lpszClassName = kClassName;
-    if (!::RegisterClassExW(&windowClass)) return nullptr;
+    if (!zelvane::bench::RegisterFloorClass(instance, kClassName)) return nullptr;
 
     const SIZE client{TwipsToPixels(zelvane::kClientWidthTwips, dpi), TwipsToPixels(zelvane::kClientHeightTwips, dpi)};
     RECT frame{0, 0, client.cx, client.cy};

@@ -80,7 +80,6 @@ using UniqueHandle = Unique<KernelHandleTraits>;
 using UniqueFind = Unique<FindHandleTraits>;
 using UniqueBitmap = Unique<GdiObjectTraits<HBITMAP>>;
 using UniqueFont = Unique<GdiObjectTraits<HFONT>>;
-using UniqueBrush = Unique<GdiObjectTraits<HBRUSH>>;
 using UniqueMemoryDc = Unique<MemoryDcTraits>;
 using UniqueView = Unique<ViewTraits>;
 

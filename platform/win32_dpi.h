@@ -26,8 +26,6 @@ public:
     // system's own metrics, which its frame corrects afterwards.
     void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) const;
 
-    bool Complete() const { return getDpiForSystem_ && getDpiForWindow_ && adjustWindowRectExForDpi_; }
-
 private:
     DpiFunctions(GetDpiForSystemFunction getDpiForSystem, GetDpiForWindowFunction getDpiForWindow,
                  AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi)

@@ -140,14 +140,4 @@ void TestInstall::Write(const fs::path& file, const std::string& bytes) {
 
 void TestInstall::Copy(const fs::path& from, const fs::path& to) { Write(to, ReadBytes(from)); }
 
-void TestInstall::Remove(const fs::path& file) {
-    const auto found = std::find_if(written_.begin(), written_.end(),
-                                    [&](const fs::path& f) { return SameName(f.wstring(), file.wstring()); });
-    if (found == written_.end()) {
-        ADD_FAILURE() << "a test install removes only what it wrote, not " << Quoted(file);
-        return;
-    }
-    ::DeleteFileW(file.c_str());
-}
-
 }  // namespace zelvane::testing

@@ -27,8 +27,6 @@ public:
     // Writes a new file into a claimed folder (never one that exists) and records it for removal.
     void Write(const std::filesystem::path& file, const std::string& bytes);
     void Copy(const std::filesystem::path& from, const std::filesystem::path& to);
-    // Removes a file this install wrote.
-    void Remove(const std::filesystem::path& file);
 
     // The name of the marker file in every folder a test install made.
     static const wchar_t* MarkerName();

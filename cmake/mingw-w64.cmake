@@ -1,10 +1,15 @@
-# Cross build for 64-bit Windows with mingw-w64 (posix threads); tests run under Wine.
+# Cross build for Windows with mingw-w64 (posix threads); tests run under Wine. 64-bit by default;
+# mingw-w64-i686.cmake sets ZELVANE_MINGW_PROCESSOR to i686 for 32-bit Windows first.
+if(NOT DEFINED ZELVANE_MINGW_PROCESSOR)
+    set(ZELVANE_MINGW_PROCESSOR x86_64)
+endif()
+set(triplet ${ZELVANE_MINGW_PROCESSOR}-w64-mingw32)
 set(CMAKE_SYSTEM_NAME Windows)
-set(CMAKE_SYSTEM_PROCESSOR x86_64)
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
-set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
-set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
+set(CMAKE_SYSTEM_PROCESSOR ${ZELVANE_MINGW_PROCESSOR})
+set(CMAKE_C_COMPILER ${triplet}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${triplet}-g++-posix)
+set(CMAKE_RC_COMPILER ${triplet}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${triplet})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

@@ -7,8 +7,9 @@ set -euo pipefail
 packages=(
     # native build and unit tests
     cmake ninja-build g++ googletest
-    # cross build for Windows
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix mingw-w64-tools
+    # cross builds for 64-bit and 32-bit Windows
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+    mingw-w64-tools
     # sanitizer and fuzzing builds, formatting
     clang libclang-rt-14-dev clang-format
     # running the program and its end-to-end tests
@@ -37,4 +38,4 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 # Recommended packages stay in: Wine's X11 driver loads several of its libraries only at run time.
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null
-"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null
+"${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "${missing[@]}" </dev/null

@@ -40,9 +40,11 @@
 #include "platform/win32_text.h"
 #include "tests/support/win32_processes.h"
 
+// ntdll's sleep in 100 ns units; no Windows header declares it.
+extern "C" NTSYSAPI LONG NTAPI NtDelayExecution(BOOLEAN alertable, PLARGE_INTEGER interval);
+
 namespace {
 
-using zelvane::win32::ProcAddress;
 using zelvane::win32::UniqueFile;
 using zelvane::win32::UniqueFind;
 using zelvane::win32::UniqueHandle;
@@ -105,8 +107,7 @@ double NowMs() { return TicksToMs(Ticks()); }
 
 // Sleep() sleeps whole milliseconds at best; the native call takes 100 ns units.
 void Pause(long long microseconds) {
-    using DelayFunction = LONG(WINAPI*)(BOOLEAN, PLARGE_INTEGER);
-    static const auto delay = ProcAddress<DelayFunction>(::GetModuleHandleW(L"ntdll.dll"), "NtDelayExecution");
+    static const auto delay = ZELVANE_PROC_ADDRESS(::GetModuleHandleW(L"ntdll.dll"), NtDelayExecution);
     if (!delay) {
         ::Sleep(static_cast<DWORD>((microseconds + 999) / 1000));
         return;
@@ -132,9 +133,8 @@ long long FileTimeValue(const FILETIME& time) {
 // The wall clock in 100 ns units, as the system stamps a process's creation. The precise clock
 // came with Windows 8; before, the coarse one is all there is.
 long long SystemTimeNow() {
-    using PreciseFunction = void(WINAPI*)(LPFILETIME);
     static const auto precise =
-        ProcAddress<PreciseFunction>(::GetModuleHandleW(L"kernel32.dll"), "GetSystemTimePreciseAsFileTime");
+        ZELVANE_PROC_ADDRESS(::GetModuleHandleW(L"kernel32.dll"), GetSystemTimePreciseAsFileTime);
     FILETIME now;
     if (precise) {
         precise(&now);
@@ -215,41 +215,44 @@ std::wstring TextOf(HWND window) {
     return text;
 }
 
+struct WindowSearch {
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK NoteVisibleWindow(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search.processId || !::IsWindowVisible(window)) return TRUE;
+    search.found = window;
+    return FALSE;
+}
+
 // The process's first visible top-level window, or null.
 HWND VisibleWindowOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        HWND found;
-    } search{processId, nullptr};
-    ::EnumWindows(
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(parameter);
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (owner != s.processId || !::IsWindowVisible(window)) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    WindowSearch search{processId, nullptr};
+    ::EnumWindows(NoteVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+struct ChildSearch {
+    std::wstring_view className, text;
+    HWND found;
+};
+
+BOOL CALLBACK NoteChildWindow(HWND window, LPARAM parameter) {
+    auto& search = *reinterpret_cast<ChildSearch*>(parameter);
+    if (!SameName(ClassOf(window), search.className)) return TRUE;
+    if (!search.text.empty() && TextOf(window) != search.text) return TRUE;
+    search.found = window;
+    return FALSE;
 }
 
 // The first child window of the class, and with the text unless that is empty.
 HWND ChildWindow(HWND parent, std::wstring_view className, std::wstring_view text = {}) {
-    struct Search {
-        std::wstring_view className, text;
-        HWND found;
-    } search{className, text, nullptr};
-    ::EnumChildWindows(
-        parent,
-        [](HWND window, LPARAM parameter) -> BOOL {
-            auto& s = *reinterpret_cast<Search*>(parameter);
-            if (!SameName(ClassOf(window), s.className)) return TRUE;
-            if (!s.text.empty() && TextOf(window) != s.text) return TRUE;
-            s.found = window;
-            return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ChildSearch search{className, text, nullptr};
+    ::EnumChildWindows(parent, NoteChildWindow, reinterpret_cast<LPARAM>(&search));
     if (!search.found) Fail("no " + Utf8(className) + " child window");
     return search.found;
 }

@@ -28,7 +28,6 @@ using zelvane::ControlDescription;
 using zelvane::Kind;
 using zelvane::kLayout;
 using zelvane::TwipsToPixels;
-using zelvane::win32::ProcAddress;
 using zelvane::win32::Unique;
 using zelvane::win32::UniqueFile;
 using zelvane::win32::WindowDc;
@@ -105,8 +104,7 @@ std::wstring MapNames(int count) {
 // makes it version 6, as for Zelvane.
 UniqueLibrary LoadCommonControls() {
     UniqueLibrary library(::LoadLibraryW(L"comctl32.dll"));
-    using InitFunction = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto init = ProcAddress<InitFunction>(library.get(), "InitCommonControlsEx");
+    const auto init = ZELVANE_PROC_ADDRESS(library.get(), InitCommonControlsEx);
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
     if (init) init(&controls);
     return library;

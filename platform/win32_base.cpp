@@ -1,7 +1,5 @@
 #include "platform/win32_base.h"
 
-#include <objbase.h>
-
 namespace zelvane::win32 {
 
 int ErrorNumberFromWin32(DWORD code) {
@@ -39,9 +37,7 @@ void FailWithLastError(std::wstring_view path) {
 
 ComLibrary::~ComLibrary() {
     if (!module_) return;
-    using UninitializeFunction = void(WINAPI*)();
-    if (const auto uninitialize = ProcAddress<UninitializeFunction>(module_, "CoUninitialize");
-        initialized_ && uninitialize) {
+    if (const auto uninitialize = ZELVANE_PROC_ADDRESS(module_, CoUninitialize); initialized_ && uninitialize) {
         uninitialize();
     }
     ::FreeLibrary(module_);
@@ -51,10 +47,9 @@ HRESULT ComLibrary::CreateInstance(REFCLSID server, REFIID requested, void** ins
     if (!module_) {
         module_ = ::LoadLibraryW(L"ole32.dll");
         if (!module_) return E_FAIL;
-        using InitializeFunction = HRESULT(WINAPI*)(void*, DWORD);
-        const auto initialize = ProcAddress<InitializeFunction>(module_, "CoInitializeEx");
+        const auto initialize = ZELVANE_PROC_ADDRESS(module_, CoInitializeEx);
         initialized_ = initialize && SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
-        createInstance_ = ProcAddress<CreateInstanceFunction>(module_, "CoCreateInstance");
+        createInstance_ = ZELVANE_PROC_ADDRESS(module_, CoCreateInstance);
     }
     if (!createInstance_) return E_FAIL;
     return createInstance_(server, nullptr, CLSCTX_INPROC_SERVER, requested, instance);

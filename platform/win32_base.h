@@ -4,7 +4,7 @@
 
 #include <windows.h>
 
-#include <unknwn.h>
+#include <objbase.h>
 
 #include <string>
 #include <string_view>
@@ -97,11 +97,17 @@ private:
 };
 
 // A function of a loaded module, looked up by name at run time: null where the module (or the
-// module itself) is missing, as a function newer than the running system is.
+// function in it) is missing, as a function newer than the running system is. Reached through
+// ZELVANE_PROC_ADDRESS, which types it by the function's own declaration.
 template <class Function>
 Function ProcAddress(HMODULE module, const char* name) {
     return module ? reinterpret_cast<Function>(reinterpret_cast<void (*)()>(::GetProcAddress(module, name))) : nullptr;
 }
+
+// ZELVANE_PROC_ADDRESS(module, GetDpiForWindow): the function of that name, with the type of its
+// declaration (decltype(&::GetDpiForWindow)), calling convention included, or null. Only decltype
+// sees the declaration, so the program never imports the function itself.
+#define ZELVANE_PROC_ADDRESS(module, function) ::zelvane::win32::ProcAddress<decltype(&::function)>(module, #function)
 
 // A window's device context (the screen's, for no window), released on scope exit.
 class WindowDc {
@@ -154,10 +160,9 @@ public:
     HRESULT CreateInstance(REFCLSID server, REFIID requested, void** instance);
 
 private:
-    using CreateInstanceFunction = HRESULT(WINAPI*)(REFCLSID, IUnknown*, DWORD, REFIID, void**);
     HMODULE module_ = nullptr;
     bool initialized_ = false;
-    CreateInstanceFunction createInstance_ = nullptr;
+    decltype(&::CoCreateInstance) createInstance_ = nullptr;
 };
 
 // The runtime's error number for a Win32 error code.

@@ -9,14 +9,10 @@ namespace zelvane::win32 {
 
 class DpiFunctions {
 public:
-    using GetDpiForSystemFunction = UINT(WINAPI*)();
-    using GetDpiForWindowFunction = UINT(WINAPI*)(HWND);
-    using AdjustWindowRectExForDpiFunction = BOOL(WINAPI*)(RECT*, DWORD, BOOL, DWORD, UINT);
-
     // The functions this system's user32 has.
     static DpiFunctions OfSystem();
     // None of them, as on Windows 7 and 8: the fallbacks alone.
-    static DpiFunctions None() { return DpiFunctions(nullptr, nullptr, nullptr); }
+    static DpiFunctions None() { return DpiFunctions(nullptr); }
 
     // The system DPI, from GetDpiForSystem or else the screen's device context.
     int SystemDpi() const;
@@ -27,15 +23,11 @@ public:
     void AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) const;
 
 private:
-    DpiFunctions(GetDpiForSystemFunction getDpiForSystem, GetDpiForWindowFunction getDpiForWindow,
-                 AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi)
-        : getDpiForSystem_(getDpiForSystem),
-          getDpiForWindow_(getDpiForWindow),
-          adjustWindowRectExForDpi_(adjustWindowRectExForDpi) {}
+    // The looked-up functions, typed by their declarations, which only win32_dpi.cpp sees.
+    struct Table;
+    explicit DpiFunctions(const Table* table) : table_(table) {}
 
-    GetDpiForSystemFunction getDpiForSystem_;
-    GetDpiForWindowFunction getDpiForWindow_;
-    AdjustWindowRectExForDpiFunction adjustWindowRectExForDpi_;
+    const Table* table_;
 };
 
 // The screen's DPI, as its device context reports it: the system DPI on every system.

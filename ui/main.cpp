@@ -6,6 +6,15 @@
 #include "platform/win32_runtime.h"
 #include "ui/main_window.h"
 
+#include <cstdlib>
+
+#if defined(__GLIBCXX__)
+// libstdc++'s default terminate handler names the uncaught exception on standard error, which a
+// window program does not have, and brings the C++ name demangler and printf with it: some 70 KB
+// of the program. This one only ends the program, as that one does once it has printed.
+void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
+#endif
+
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zelvane;
     const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};

@@ -1,8 +1,7 @@
 #include <windows.h>
 
-#include <commctrl.h>
-
 #include "core/launcher.h"
+#include "platform/win32_dll_search.h"
 #include "platform/win32_runtime.h"
 #include "ui/main_window.h"
 
@@ -17,8 +16,9 @@ void __gnu_cxx::__verbose_terminate_handler() { std::abort(); }
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     using namespace zelvane;
-    const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES};
-    ::InitCommonControlsEx(&controls);
+    // First of all, before any DLL that the loader did not load already.
+    win32::RestrictDllSearch();
+    win32::LoadCommonControls();
 
     win32::Win32Runtime runtime(kTitle);
     win32::MainWindow window(runtime);

@@ -15,6 +15,8 @@ packages=(
     # running the program and its end-to-end tests
     wine wine64 xvfb xauth xdotool x11-utils imagemagick procps file
     git ca-certificates
+    # release zips
+    zip unzip strip-nondeterminism
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // Drawing and encoding of the program's pictures. Only +, -, *, / and sqrt touch floating point, so
-// every compiler rounds the same way and the bytes never change between builds.
+// every compiler rounds the same way (with SSE2 on 32-bit x86: pictures.cmake) and the bytes never
+// change between builds.
 #include "ui/pictures/pictures.h"
 
 #include <algorithm>

@@ -91,14 +91,15 @@ make_test_prefix() {
 
 # The live processes of this test's prefix, one "pid<TAB>program" line each, the program being
 # the Windows program's file name in lower case ("cmd.exe"). Wine runs a Windows program with its
-# path (Windows or Linux, as it was started) as the first argument; the test's own shells carry
-# WINEPREFIX too but show up as "bash" and are left out.
+# path (Windows or Linux, as it was started) as the first argument, or under qemu (the 32-bit
+# Wine) after the emulator's and Wine's loader's paths: the first argument that names an .exe.
+# The test's own shells carry WINEPREFIX too but show up as "bash" and are left out.
 prefix_processes() {
     local environ pid program
     while read -r environ; do
         pid=${environ#/proc/}
         pid=${pid%/environ}
-        program=$( (tr '\0' '\n' <"/proc/$pid/cmdline") 2>/dev/null | head -n 1) || continue
+        program=$( (tr '\0' '\n' <"/proc/$pid/cmdline") 2>/dev/null | grep -m 1 -iE '\.exe$') || continue
         program=${program##*[\\/]}
         case $program in
             *.exe | *.EXE) printf '%s\t%s\n' "$pid" "${program,,}" ;;
@@ -158,7 +159,18 @@ start_zelvane() {
         return 1
     fi
     window=$(visible_window "$main_title")
+    # Shown is not yet drawn: under emulation (the 32-bit Wine) the first paint comes seconds
+    # later. The window is up once its frame bars are on the screen.
+    if ! wait_until 30 frame_drawn; then
+        fail "the Zelvane window showed but its frame was never drawn"
+        return 1
+    fi
     xdotool windowfocus --sync "$window"
+}
+
+frame_drawn() {
+    : "${shot:=$work/shot.png}" "${dpi:=96}"
+    take_shot && [ "${bars_w:-0}" -gt 0 ]
 }
 
 stop_zelvane() {

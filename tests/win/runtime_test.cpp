@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "core/launcher.h"
+#include "platform/win32_dll_search.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
 #include "tests/win/win_test_support.h"
@@ -216,6 +217,44 @@ TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
         EXPECT_EQ(ErrorOf([&] { runtime.LoadPicture(folder / failure.name); }), failure.number)
             << fs::path(failure.name).string();
     }
+}
+
+// Where SetDefaultDllDirectories is missing (Windows 7 without update KB2533623), the search must
+// still leave out the current folder, where a library saved beside a document would be found.
+TEST(DllSearch, WithoutSetDefaultDllDirectoriesTheCurrentFolderIsLeftOut) {
+    const char* planted = std::getenv("ZELVANE_PLANTED_DLL");
+    if (!planted) GTEST_SKIP() << "set ZELVANE_PLANTED_DLL to the library that marks its loads";
+    ScratchFolder folder(L"zelvane-dll-search");
+    // A name no system folder holds: the search reaches the current folder only then.
+    const std::wstring name = L"zelvane-planted.dll";
+    ASSERT_TRUE(::CopyFileW(HostPath(planted).c_str(), (folder / name).c_str(), TRUE));
+    struct Restore {
+        fs::path current = fs::current_path();
+        ~Restore() {
+            ::SetDllDirectoryW(nullptr);
+            std::error_code ignored;
+            fs::current_path(current, ignored);
+        }
+    } restore;
+    fs::current_path(folder.path());
+    // The library writes this marker when it is loaded, and then refuses to load.
+    const auto found = [&, marker = folder.path() / (name + L".loaded")] {
+        fs::remove(marker);
+        ::LoadLibraryW(name.c_str());
+        return fs::exists(marker);
+    };
+
+    ASSERT_TRUE(found()) << "a library in the current folder, before";
+    // Wine 8 takes SetDllDirectoryW(L"") for SetDllDirectoryW(nullptr) and keeps searching the current
+    // folder: there the fallback has nothing to show.
+    ::SetDllDirectoryW(L"");
+    const bool shown = !found();
+    ::SetDllDirectoryW(nullptr);
+    if (!shown) GTEST_SKIP() << "SetDllDirectoryW(L\"\") keeps the current folder in this system's DLL search";
+    win32::RestrictDllSearch(nullptr);
+    EXPECT_FALSE(found()) << "a library in the current folder, after RestrictDllSearch(nullptr)";
+    ::SetDllDirectoryW(nullptr);
+    EXPECT_TRUE(found()) << "a library in the current folder, after SetDllDirectoryW(nullptr)";
 }
 
 }  // namespace

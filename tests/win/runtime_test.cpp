@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "core/launcher.h"
 #include "platform/win32_file_list.h"
@@ -132,6 +133,38 @@ TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {
     EXPECT_FALSE(fs::exists(folder.path() / L"run.bat"));
     EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"run.bat"); }), error::kFileNotFound);
     EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"missing\\run.bat"); }), error::kPathNotFound);
+}
+
+// Each failure carries the runtime's number: a file another program holds is 70, never the
+// general 75, and running out of memory is 7 wherever it shows.
+TEST(Runtime, FailuresCarryTheRuntimeErrorNumbers) {
+    ScratchFolder folder(L"zelvane-error-numbers");
+    const std::wstring held = folder / L"held.bmp";
+    WriteBytes(held, SolidBmp(4, 4, 1, 2, 3));
+    const win32::UniqueFile lock(
+        ::CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    Win32Runtime runtime(kTitle);
+    const auto systemFails = [](DWORD code) {
+        ::SetLastError(code);
+        win32::FailWithLastError();
+    };
+    const struct {
+        const char* what;
+        std::function<void()> statement;
+        int number;
+    } cases[] = {
+        {"deleting a held file", [&] { runtime.Kill(held); }, error::kPermissionDenied},
+        {"writing a held file", [&] { runtime.OpenForOutput(2, held); }, error::kPermissionDenied},
+        {"loading a held picture", [&] { runtime.LoadPicture(held); }, error::kPermissionDenied},
+        {"no memory for a new object", [] { throw std::bad_alloc(); }, error::kOutOfMemory},
+        {"no memory for the system", [&] { systemFails(ERROR_NOT_ENOUGH_MEMORY); }, error::kOutOfMemory},
+        {"no system resources", [&] { systemFails(ERROR_OUTOFMEMORY); }, error::kOutOfMemory},
+    };
+    for (const auto& c : cases) {
+        const std::optional<RuntimeError> failure = Attempt(c.statement);
+        EXPECT_EQ(failure ? failure->Number() : 0, c.number) << c.what;
+    }
 }
 
 TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {

@@ -16,7 +16,7 @@
 namespace zelvane::testing {
 namespace {
 
-// The stand-in's log, one line per start: command line TAB current folder.
+// The stand-in's log, one line per start: command line TAB current folder TAB show command.
 std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log) {
     std::vector<std::pair<std::wstring, std::wstring>> lines;
     const std::wstring text = Utf16(ReadBytes(log));
@@ -24,7 +24,8 @@ std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log)
     for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
         const std::wstring line = text.substr(start, end - start);
         const auto tab = line.find(L'\t');
-        lines.emplace_back(line.substr(0, tab), tab == std::wstring::npos ? L"" : line.substr(tab + 1));
+        const auto lastTab = line.rfind(L'\t');
+        lines.emplace_back(line.substr(0, tab), tab < lastTab ? line.substr(tab + 1, lastTab - tab - 1) : L"");
     }
     return lines;
 }

@@ -226,6 +226,24 @@ TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
     EXPECT_EQ(win32::ScriptCommandLine(L"X"), L"cmd.exe /d /v:off /s /c \"\"%X%\"\"");
 }
 
+// The window style reaches the program started, which logs it: 2 asks for a minimized window.
+// (Run through a script, that program is the command interpreter, and the game started by the
+// script's start command gets the show command of start, not the script's.)
+TEST(Runtime, RunsAProgramInTheWindowStyleItIsGiven) {
+    if (StandInGame().empty()) GTEST_SKIP() << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+    ScratchFolder folder(L"zelvane-show");
+    const fs::path log = folder.path() / L"standin.log";
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", log.c_str());
+    const LaunchesEnded launchesEnded;
+    Win32Runtime runtime(kTitle);
+    runtime.Shell(StandInGame().make_preferred().wstring(), 2, L"C:\\");
+    EXPECT_TRUE(WaitFor([&] { return ReadBytes(log).ends_with('\n'); }, std::chrono::seconds(20)));
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr);
+    const std::string line = ReadBytes(log);
+    EXPECT_EQ(line.substr(line.find_last_of('\t') + 1), "2\n") << line;
+}
+
 TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
     ScratchFolder folder(L"zelvane-pictures");
     WriteBytes(folder.path() / L"map.bmp", SolidBmp(7, 5, 255, 0, 0));

@@ -74,6 +74,9 @@ TEST(NewMapName, FollowsTheNamingTable) {
         {L"bzn", L"bzn.bzn"},
         {L"12345678", L"12345678.bzn"},
         {L"123456789.bzn", L"12345678.bzn"},
+        // Control characters go before the answer is tested: these are empty or untouched.
+        {L"\t", std::nullopt},
+        {L".bzn\r\n", std::nullopt},
     };
     for (const auto& c : cases) {
         const std::optional<std::wstring> name = NewMapName(c.answer);

@@ -41,6 +41,8 @@ TEST(EscapeForBatchLine, GuardsEveryCharacterTheInterpreterTreatsSpecially) {
         {L"a\r\nstart evil.exe", L"astart evil.exe"},
         {L"tab\there", L"tabhere"},
         {L"eof\x1A.bzn", L"eof.bzn"},
+        // DEL can be part of a file name: it stays.
+        {L"del\x7F.bzn", L"del\x7F.bzn"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EscapeForBatchLine(c.name), c.line) << "name: " << std::string(c.name.begin(), c.name.end());

@@ -33,7 +33,7 @@ std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log)
 // Map names drawn from every character a Windows file name may hold, with the interpreter's
 // special ones weighted up, blanks at either end, lengths 1 to 200.
 std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
-    const std::wstring special = L"&^%!();,='[]{}~@#$+` ";
+    const std::wstring special = L"&^%!();,='[]{}~@#$+` \x7F";
     const std::wstring plain = L"abcXYZ019_-.";
     const std::wstring wide = L"\u00E9\u00FC\u00DF";  // held by the console code page
     std::mt19937 random(start);
@@ -51,7 +51,8 @@ std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
                                        L"a %1 b",
                                        L"^&^&",
                                        L"\u00E9t\u00E9",
-                                       L"\u03A9mega & \u4E16\u754C"};
+                                       L"\u03A9mega & \u4E16\u754C",
+                                       L"del\x7F & \x7F%PATH%"};
     for (int i = 0; i < count; ++i) {
         const int length = std::uniform_int_distribution<int>(1, 196)(random);
         std::wstring base;

@@ -145,10 +145,6 @@ TEST(Runtime, FailuresCarryTheRuntimeErrorNumbers) {
         ::CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
     ASSERT_TRUE(lock);
     Win32Runtime runtime(kTitle);
-    const auto systemFails = [](DWORD code) {
-        ::SetLastError(code);
-        win32::FailWithLastError();
-    };
     const struct {
         const char* what;
         std::function<void()> statement;
@@ -158,12 +154,14 @@ TEST(Runtime, FailuresCarryTheRuntimeErrorNumbers) {
         {"writing a held file", [&] { runtime.OpenForOutput(2, held); }, error::kPermissionDenied},
         {"loading a held picture", [&] { runtime.LoadPicture(held); }, error::kPermissionDenied},
         {"no memory for a new object", [] { throw std::bad_alloc(); }, error::kOutOfMemory},
-        {"no memory for the system", [&] { systemFails(ERROR_NOT_ENOUGH_MEMORY); }, error::kOutOfMemory},
-        {"no system resources", [&] { systemFails(ERROR_OUTOFMEMORY); }, error::kOutOfMemory},
     };
     for (const auto& c : cases) {
         const std::optional<RuntimeError> failure = Attempt(c.statement);
         EXPECT_EQ(failure ? failure->Number() : 0, c.number) << c.what;
+    }
+    // The system's own two ways of saying it has run out of memory.
+    for (const DWORD code : {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}) {
+        EXPECT_EQ(win32::ErrorNumberFromWin32(code), error::kOutOfMemory) << code;
     }
 }
 
@@ -226,9 +224,8 @@ TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
     EXPECT_EQ(win32::ScriptCommandLine(L"X"), L"cmd.exe /d /v:off /s /c \"\"%X%\"\"");
 }
 
-// The window style reaches the program started, which logs it: 2 asks for a minimized window.
-// (Run through a script, that program is the command interpreter, and the game started by the
-// script's start command gets the show command of start, not the script's.)
+// The window style reaches the program started: 2, minimized. (For a script that is the command
+// interpreter; the game that the script starts gets its show command from start.)
 TEST(Runtime, RunsAProgramInTheWindowStyleItIsGiven) {
     if (StandInGame().empty()) GTEST_SKIP() << "set ZELVANE_STANDIN to the stand-in armada2.exe";
     ScratchFolder folder(L"zelvane-show");

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 
 #include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
@@ -175,18 +176,10 @@ std::vector<std::uint32_t> ScreenPixels(HWND window, SIZE size) {
     return std::vector<std::uint32_t>(first, first + static_cast<std::size_t>(size.cx) * size.cy);
 }
 
-// The client area's pixels once the screen has stopped changing.
+// The client area's pixels once the screen has stopped changing: once a read equals the one before.
 std::vector<std::uint32_t> SettledPixels(HWND window, SIZE size) {
     std::vector<std::uint32_t> pixels;
-    std::vector<std::uint32_t> previous;
-    WaitFor(
-        [&] {
-            pixels = ScreenPixels(window, size);
-            const bool settled = pixels == previous;
-            previous = pixels;
-            return settled;
-        },
-        std::chrono::seconds(5));
+    WaitFor([&] { return std::exchange(pixels, ScreenPixels(window, size)) == pixels; }, std::chrono::seconds(5));
     return pixels;
 }
 
@@ -264,8 +257,7 @@ TEST_F(MapFolderFixture, RepaintsWhatAPreviewLeavesAndAlignsLabels) {
     const auto margins = [&](std::wstring_view name) {
         const RECT box = window.PixelBox(
             *std::find_if(kLayout.begin(), kLayout.end(), [name](const auto& c) { return c.name == name; }));
-        LONG left = box.right;
-        LONG right = box.left;
+        LONG left = box.right, right = box.left;
         for (LONG y = box.top; y < box.bottom; ++y) {
             for (LONG x = box.left; x < box.right; ++x) {
                 if ((shown[static_cast<std::size_t>(y * look.client.cx + x)] & 0xFFFFFF) != 0xFFFFFF) continue;

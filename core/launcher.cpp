@@ -15,7 +15,8 @@ std::wstring ScriptStartFolder() { return std::wstring(kGameFolder.substr(0, 2))
 
 namespace {
 
-bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
+// The characters 0 to 31: no file name holds one, and some would end a line of the script.
+bool IsControl(wchar_t c) { return c < 0x20; }
 
 bool TakesCaret(wchar_t c) {
     switch (c) {

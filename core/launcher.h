@@ -51,8 +51,9 @@ std::wstring ChangeToGameFolderLine();
 std::wstring ScriptStartFolder();
 
 // Writes a text so that the command interpreter reads it back, in a batch file line, as exactly
-// that text: ^ & | < > " get a caret, % is doubled, and control characters (line breaks, tabs,
-// end-of-file marks) are dropped, since none can be part of a file name and any could end the line.
+// that text: ^ & | < > " get a caret, % is doubled, and the control characters 0 to 31 (line
+// breaks, tabs, end-of-file marks) are dropped, since none can be part of a file name and any could
+// end the line. DEL (127) can be part of a file name, and is kept.
 std::wstring EscapeForBatchLine(std::wstring_view text);
 
 // Second line of the launch script: "start armada2.exe", the editor switch and the map name,
@@ -60,7 +61,8 @@ std::wstring EscapeForBatchLine(std::wstring_view text);
 std::wstring EditorCommandLine(std::wstring_view editorSwitch, std::wstring_view mapName);
 
 // The map name a typed answer to the New Map prompt stands for, or nothing when the answer is
-// empty or the untouched default ".bzn". Control characters in the answer are dropped first.
+// empty or the untouched default ".bzn". The control characters 0 to 31 in the answer are dropped
+// first.
 std::optional<std::wstring> NewMapName(std::wstring_view answer);
 
 // Opens a map in the game's editor: writes run.bat beside the program and runs it minimized. Every

@@ -140,6 +140,14 @@ void Win32Picture::Draw(HDC dc, const RECT& box) const {
     info.bmiHeader = header_;
     const int width = box.right - box.left;
     const int height = box.bottom - box.top;
+    if (width == Width() && height == Height() && header_.biHeight < 0) {
+        // StretchDIBits counts the rows of a top-down picture from its top only for a source at
+        // (0, 0); any other source's rows count from its bottom. So it is drawn from there, and the
+        // DC's clip keeps the copy to the part shown.
+        ::StretchDIBits(dc, box.left, box.top, width, height, 0, 0, width, height, pixels_, &info, DIB_RGB_COLORS,
+                        SRCCOPY);
+        return;
+    }
     if (width == Width() && height == Height()) {
         // Pixel for pixel, only the part the DC shows: a large picture costs no more than its window.
         RECT shown{};
@@ -148,7 +156,7 @@ void Win32Picture::Draw(HDC dc, const RECT& box) const {
         const int shownHeight = shown.bottom - shown.top;
         const int fromTop = shown.top - box.top;
         // The rows of a bottom-up picture count from its bottom.
-        const int sourceRow = header_.biHeight > 0 ? Height() - fromTop - shownHeight : fromTop;
+        const int sourceRow = Height() - fromTop - shownHeight;
         ::StretchDIBits(dc, shown.left, shown.top, shownWidth, shownHeight, shown.left - box.left, sourceRow,
                         shownWidth, shownHeight, pixels_, &info, DIB_RGB_COLORS, SRCCOPY);
         return;

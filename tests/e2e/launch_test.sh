@@ -113,8 +113,8 @@ launch() {
         fail "$what: the game was started $lines times:"
         sed 's/^/    /' "$log"
     else
-        local command_line cwd got
-        IFS=$'\t' read -r command_line cwd <"$log"
+        local command_line cwd got _
+        IFS=$'\t' read -r command_line cwd _ <"$log"
         got=${command_line#*"~/edit "}
         # Wine's start.exe rebuilds the command line and so turns runs of blanks into one; the
         # script's own bytes are checked below.

@@ -2,9 +2,9 @@
 # startup_failure_test.sh ZELVANE_EXE [ARMADA2_EXE]
 #
 # Starts zelvane.exe where it cannot list maps: (a) the map folder does not exist, (b) the folder
-# holds no *.bzn map (only things that look close to one). Each time the program must show its
-# run-time error box titled "Zelvane", with the error's number, and never its main window; Enter
-# closes the box and the program ends with a non-zero exit code.
+# is empty, (c) the folder holds no *.bzn map (only things that look close to one). Each time the
+# program must show its run-time error box titled "Zelvane", with the error's number, and never
+# its main window; Enter closes the box and the program ends with a non-zero exit code.
 #
 # The box's text is read with the stand-in armada2.exe (its window-text mode); without the second
 # argument the stand-in is looked for where the build puts it, in tests/ beside zelvane.exe.
@@ -86,6 +86,10 @@ expect_failure_box() {
 
 rm -rf "$drive_c/Program Files/Activision"
 expect_failure_box "no map folder" 76
+
+# Nothing at all in it: the system finds no entry for *.bzn.
+mkdir -p "$map_folder"
+expect_failure_box "an empty map folder" 380
 
 # Near misses that the list must not take for maps: other extensions, a longer one, a folder
 # named like a map, and a hidden map (Wine takes dot files for hidden ones).

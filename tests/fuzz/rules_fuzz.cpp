@@ -15,7 +15,7 @@ void Require(bool holds) {
     if (!holds) std::abort();
 }
 
-bool IsControl(wchar_t c) { return c < 0x20 || c == 0x7F; }
+bool IsControl(wchar_t c) { return c < 0x20; }
 
 std::wstring WithoutControls(const std::wstring& text) {
     std::wstring kept;

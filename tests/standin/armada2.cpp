@@ -2,8 +2,9 @@
 //
 // Every start appends one line to C:\armada2-standin.log (or to the file that the environment
 // variable ZELVANE_STANDIN_LOG names), in UTF-8:
-//     <full command line> TAB <current folder> LF
-// so a test can see exactly what the launch script handed over and where it ran. With the
+//     <full command line> TAB <current folder> TAB <show command> LF
+// so a test can see exactly what the launch script handed over, where it ran and how it was asked
+// to show its window (the show command in decimal: 1 normal, 2 minimized, 10 the default). With the
 // environment variable ZELVANE_STANDIN_QUIET set it exits right after that; otherwise it shows a
 // small window naming the map it was asked to edit, until that window is closed.
 //
@@ -56,8 +57,9 @@ std::wstring Variable(const wchar_t* name) {
 
 // One WriteFile call on a handle opened for appending only, so lines from programs that start at
 // the same moment never interleave.
-bool AppendLogLine(std::wstring_view commandLine, std::wstring_view folder) {
-    const std::string line = zelvane::win32::Utf8(commandLine) + '\t' + zelvane::win32::Utf8(folder) + '\n';
+bool AppendLogLine(std::wstring_view commandLine, std::wstring_view folder, int showCommand) {
+    const std::string line = zelvane::win32::Utf8(commandLine) + '\t' + zelvane::win32::Utf8(folder) + '\t' +
+                             std::to_string(showCommand) + '\n';
     std::wstring path = Variable(kLogVariable);
     if (path.empty()) path = kDefaultLogPath;
     const HANDLE log =
@@ -160,7 +162,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::wstring showTextOf = Variable(kShowTextVariable);
     if (!showTextOf.empty()) return ShowWindowText(showTextOf);
     const std::wstring commandLine = GetCommandLineW();
-    if (!AppendLogLine(commandLine, CurrentFolder())) return 2;
+    if (!AppendLogLine(commandLine, CurrentFolder(), showCommand)) return 2;
     if (GetEnvironmentVariableW(kQuietVariable, nullptr, 0) != 0) return 0;
     return ShowMapWindow(instance, MapName(commandLine), showCommand);
 }

@@ -32,8 +32,11 @@ TEST(ListedNames, KeepsPlainFilesThatMatchSortedWithoutRegardToCase) {
         {L"folder.bzn", 0x10},  // folder
         {L"alpha.bmp", 0x20},   // no map
         {L"gamma.bznx", 0x20},  // no map, whatever its short name
+        {L"a.bzn.bzn", 0x20},   // the name before it, and more
+        {L"a.bzn", 0x20},
     };
-    EXPECT_EQ(ListedNames(entries, L"*.bzn"), (std::vector<std::wstring>{L"Alpha.BZN", L"beta.bzn", L"zeta.bzn"}));
+    EXPECT_EQ(ListedNames(entries, L"*.bzn"),
+              (std::vector<std::wstring>{L"a.bzn", L"a.bzn.bzn", L"Alpha.BZN", L"beta.bzn", L"zeta.bzn"}));
 }
 
 }  // namespace

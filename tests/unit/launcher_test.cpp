@@ -41,6 +41,8 @@ TEST(EscapeForBatchLine, GuardsEveryCharacterTheInterpreterTreatsSpecially) {
         {L"a\r\nstart evil.exe", L"astart evil.exe"},
         {L"tab\there", L"tabhere"},
         {L"eof\x1A.bzn", L"eof.bzn"},
+        // DEL can be part of a file name: it stays.
+        {L"del\x7F.bzn", L"del\x7F.bzn"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(EscapeForBatchLine(c.name), c.line) << "name: " << std::string(c.name.begin(), c.name.end());
@@ -74,6 +76,9 @@ TEST(NewMapName, FollowsTheNamingTable) {
         {L"bzn", L"bzn.bzn"},
         {L"12345678", L"12345678.bzn"},
         {L"123456789.bzn", L"12345678.bzn"},
+        // Control characters go before the answer is tested: these are empty or untouched.
+        {L"\t", std::nullopt},
+        {L".bzn\r\n", std::nullopt},
     };
     for (const auto& c : cases) {
         const std::optional<std::wstring> name = NewMapName(c.answer);

@@ -16,7 +16,7 @@
 namespace zelvane::testing {
 namespace {
 
-// The stand-in's log, one line per start: command line TAB current folder.
+// The stand-in's log, one line per start: command line TAB current folder TAB show command.
 std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log) {
     std::vector<std::pair<std::wstring, std::wstring>> lines;
     const std::wstring text = Utf16(ReadBytes(log));
@@ -24,7 +24,8 @@ std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log)
     for (std::size_t end; (end = text.find(L'\n', start)) != std::wstring::npos; start = end + 1) {
         const std::wstring line = text.substr(start, end - start);
         const auto tab = line.find(L'\t');
-        lines.emplace_back(line.substr(0, tab), tab == std::wstring::npos ? L"" : line.substr(tab + 1));
+        const auto lastTab = line.rfind(L'\t');
+        lines.emplace_back(line.substr(0, tab), tab < lastTab ? line.substr(tab + 1, lastTab - tab - 1) : L"");
     }
     return lines;
 }
@@ -32,7 +33,7 @@ std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log)
 // Map names drawn from every character a Windows file name may hold, with the interpreter's
 // special ones weighted up, blanks at either end, lengths 1 to 200.
 std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
-    const std::wstring special = L"&^%!();,='[]{}~@#$+` ";
+    const std::wstring special = L"&^%!();,='[]{}~@#$+` \x7F";
     const std::wstring plain = L"abcXYZ019_-.";
     const std::wstring wide = L"\u00E9\u00FC\u00DF";  // held by the console code page
     std::mt19937 random(start);
@@ -50,7 +51,8 @@ std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
                                        L"a %1 b",
                                        L"^&^&",
                                        L"\u00E9t\u00E9",
-                                       L"\u03A9mega & \u4E16\u754C"};
+                                       L"\u03A9mega & \u4E16\u754C",
+                                       L"del\x7F & \x7F%PATH%"};
     for (int i = 0; i < count; ++i) {
         const int length = std::uniform_int_distribution<int>(1, 196)(random);
         std::wstring base;

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <new>
 
 #include "core/launcher.h"
 #include "platform/win32_dll_search.h"
 #include "platform/win32_file_list.h"
+#include "platform/win32_picture.h"
 #include "platform/win32_runtime.h"
 #include "tests/win/win_test_support.h"
 #include "version.h"
@@ -134,6 +136,36 @@ TEST(Runtime, DeletesFilesWithTheRuntimeErrorNumbers) {
     EXPECT_EQ(ErrorOf([&] { runtime.Kill(folder / L"missing\\run.bat"); }), error::kPathNotFound);
 }
 
+// Each failure carries the runtime's number: a file another program holds is 70, never the
+// general 75, and running out of memory is 7 wherever it shows.
+TEST(Runtime, FailuresCarryTheRuntimeErrorNumbers) {
+    ScratchFolder folder(L"zelvane-error-numbers");
+    const std::wstring held = folder / L"held.bmp";
+    WriteBytes(held, SolidBmp(4, 4, 1, 2, 3));
+    const win32::UniqueFile lock(
+        ::CreateFileW(held.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(lock);
+    Win32Runtime runtime(kTitle);
+    const struct {
+        const char* what;
+        std::function<void()> statement;
+        int number;
+    } cases[] = {
+        {"deleting a held file", [&] { runtime.Kill(held); }, error::kPermissionDenied},
+        {"writing a held file", [&] { runtime.OpenForOutput(2, held); }, error::kPermissionDenied},
+        {"loading a held picture", [&] { runtime.LoadPicture(held); }, error::kPermissionDenied},
+        {"no memory for a new object", [] { throw std::bad_alloc(); }, error::kOutOfMemory},
+    };
+    for (const auto& c : cases) {
+        const std::optional<RuntimeError> failure = Attempt(c.statement);
+        EXPECT_EQ(failure ? failure->Number() : 0, c.number) << c.what;
+    }
+    // The system's own two ways of saying it has run out of memory.
+    for (const DWORD code : {ERROR_NOT_ENOUGH_MEMORY, ERROR_OUTOFMEMORY}) {
+        EXPECT_EQ(win32::ErrorNumberFromWin32(code), error::kOutOfMemory) << code;
+    }
+}
+
 TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
     ScratchFolder folder(L"zelvane-output");
     const std::wstring script = folder / L"run.bat";
@@ -193,6 +225,23 @@ TEST(Runtime, RunsABatchScriptFromTheStartFolder) {
     EXPECT_EQ(win32::ScriptCommandLine(L"X"), L"cmd.exe /d /v:off /s /c \"\"%X%\"\"");
 }
 
+// The window style reaches the program started: 2, minimized. (For a script that is the command
+// interpreter; the game that the script starts gets its show command from start.)
+TEST(Runtime, RunsAProgramInTheWindowStyleItIsGiven) {
+    if (StandInGame().empty()) GTEST_SKIP() << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+    ScratchFolder folder(L"zelvane-show");
+    const fs::path log = folder.path() / L"standin.log";
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", log.c_str());
+    const LaunchesEnded launchesEnded;
+    Win32Runtime runtime(kTitle);
+    runtime.Shell(StandInGame().make_preferred().wstring(), 2, L"C:\\");
+    EXPECT_TRUE(WaitFor([&] { return ReadBytes(log).ends_with('\n'); }, std::chrono::seconds(20)));
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr);
+    const std::string line = ReadBytes(log);
+    EXPECT_EQ(line.substr(line.find_last_of('\t') + 1), "2\n") << line;
+}
+
 TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
     ScratchFolder folder(L"zelvane-pictures");
     WriteBytes(folder.path() / L"map.bmp", SolidBmp(7, 5, 255, 0, 0));
@@ -216,6 +265,99 @@ TEST(Runtime, LoadsPicturesAndTellsAMissingFileFromABadOne) {
     for (const auto& failure : failures) {
         EXPECT_EQ(ErrorOf([&] { runtime.LoadPicture(folder / failure.name); }), failure.number)
             << fs::path(failure.name).string();
+    }
+}
+
+// A 3 x 4 BMP whose every pixel has a colour of its own (PixelColour), stored as the kind says.
+struct BmpKind {
+    const char* what;
+    int bits;
+    bool topDown;
+    bool bitFields;  // BI_BITFIELDS, with the masks of the usual order
+    const char* signature;
+};
+constexpr int kBmpWidth = 3;
+constexpr int kBmpHeight = 4;
+constexpr std::uint32_t kUntouched = 0x123456;
+
+std::uint32_t PixelColour(int x, int y) {
+    return static_cast<std::uint32_t>((0x20 + 0x40 * x) << 16 | (0x30 + 0x30 * y) << 8 | 0x11 * (1 + x + 3 * y));
+}
+
+std::string KindOfBmp(const BmpKind& kind) {
+    const int stride = (kBmpWidth * kind.bits + 31) / 32 * 4;
+    const int offset = 14 + 40 + (kind.bitFields ? 12 : 0);
+    std::string bytes = kind.signature;
+    const auto put = [&bytes](long long value, int size) {
+        for (int i = 0; i < size; ++i) bytes += static_cast<char>(value >> (8 * i));
+    };
+    // File header, then the info header: size, width, height, planes and bits, compression, image size...
+    const int compression = kind.bitFields ? BI_BITFIELDS : BI_RGB;
+    for (const int field :
+         {offset + stride * kBmpHeight, 0, offset, 40, kBmpWidth, kind.topDown ? -kBmpHeight : kBmpHeight,
+          1 | kind.bits << 16, compression, stride * kBmpHeight, 2835, 2835, 0, 0}) {
+        put(field, 4);
+    }
+    for (const int mask : {0xFF0000, 0xFF00, 0xFF}) {
+        if (kind.bitFields) put(mask, 4);
+    }
+    for (int row = 0; row < kBmpHeight; ++row) {
+        const int y = kind.topDown ? row : kBmpHeight - 1 - row;
+        for (int x = 0; x < kBmpWidth; ++x) put(PixelColour(x, y), kind.bits / 8);
+        bytes.append(static_cast<std::size_t>(stride - kBmpWidth * kind.bits / 8), '\0');
+    }
+    return bytes;
+}
+
+// Draws a picture at its own size into a 3 x 4 bitmap of the colour kUntouched, within the clip.
+std::vector<std::uint32_t> Drawn(const Picture& picture, const RECT& clip) {
+    BITMAPINFO info{};
+    info.bmiHeader = {sizeof info.bmiHeader, kBmpWidth, -kBmpHeight, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    win32::UniqueMemoryDc dc(::CreateCompatibleDC(nullptr));
+    win32::UniqueBitmap bitmap(::CreateDIBSection(dc.get(), &info, DIB_RGB_COLORS, &bits, nullptr, 0));
+    auto* pixels = static_cast<std::uint32_t*>(bits);
+    std::fill(pixels, pixels + kBmpWidth * kBmpHeight, kUntouched);
+    {
+        win32::SelectGuard selected(dc.get(), bitmap.get());
+        ::IntersectClipRect(dc.get(), clip.left, clip.top, clip.right, clip.bottom);
+        static_cast<const win32::Win32Picture&>(picture).Draw(dc.get(), RECT{0, 0, kBmpWidth, kBmpHeight});
+    }
+    std::vector<std::uint32_t> drawn(pixels, pixels + kBmpWidth * kBmpHeight);
+    for (std::uint32_t& pixel : drawn) pixel &= 0xFFFFFFu;
+    return drawn;
+}
+
+// Every kind of BMP shows its own pixels, whole and where only part of it is repainted; a file
+// that only looks like one is no picture.
+TEST(Runtime, DrawsEachKindOfBmpPixelForPixel) {
+    const BmpKind kinds[] = {
+        {"24 bits, bottom-up, rows padded", 24, false, false, "BM"},
+        {"24 bits, top-down", 24, true, false, "BM"},
+        {"32 bits with bit fields", 32, false, true, "BM"},
+        {"no BM signature", 24, false, false, "MB"},
+    };
+    ScratchFolder folder(L"zelvane-bmp-kinds");
+    Win32Runtime runtime(kTitle);
+    for (const BmpKind& kind : kinds) {
+        SCOPED_TRACE(kind.what);
+        WriteBytes(folder.path() / L"map.bmp", KindOfBmp(kind));
+        PicturePtr picture;
+        const int number = ErrorOf([&] { picture = runtime.LoadPicture(folder / L"map.bmp"); });
+        if (kind.signature != std::string_view("BM")) {
+            EXPECT_EQ(number, error::kInvalidPicture);
+            continue;
+        }
+        ASSERT_EQ(number, 0);
+        // Whole, and as partial repaints: the top right, and the bottom left (a source at the origin).
+        for (const RECT& clip : {RECT{0, 0, 3, 4}, RECT{1, 0, 3, 2}, RECT{0, 2, 2, 4}}) {
+            std::vector<std::uint32_t> expected;
+            for (int at = 0; at < kBmpWidth * kBmpHeight; ++at) {
+                const POINT pixel{at % kBmpWidth, at / kBmpWidth};
+                expected.push_back(::PtInRect(&clip, pixel) ? PixelColour(pixel.x, pixel.y) : kUntouched);
+            }
+            EXPECT_EQ(Drawn(*picture, clip), expected) << "clip " << clip.left << "," << clip.top;
+        }
     }
 }
 

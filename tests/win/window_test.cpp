@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <numeric>
+#include <utility>
 
 #include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
@@ -175,6 +176,13 @@ std::vector<std::uint32_t> ScreenPixels(HWND window, SIZE size) {
     return std::vector<std::uint32_t>(first, first + static_cast<std::size_t>(size.cx) * size.cy);
 }
 
+// The client area's pixels once the screen has stopped changing: once a read equals the one before.
+std::vector<std::uint32_t> SettledPixels(HWND window, SIZE size) {
+    std::vector<std::uint32_t> pixels;
+    WaitFor([&] { return std::exchange(pixels, ScreenPixels(window, size)) == pixels; }, std::chrono::seconds(5));
+    return pixels;
+}
+
 // Shows the window and reads its look once the screen has stopped changing.
 Look LookOf(MainWindow& window) {
     window.Show();
@@ -189,15 +197,7 @@ Look LookOf(MainWindow& window) {
         ::MapWindowPoints(nullptr, window.Handle(), reinterpret_cast<POINT*>(&box), 2);
         look.children.push_back(box);
     }
-    std::vector<std::uint32_t> previous;
-    WaitFor(
-        [&] {
-            look.pixels = ScreenPixels(window.Handle(), look.client);
-            const bool settled = look.pixels == previous;
-            previous = look.pixels;
-            return settled;
-        },
-        std::chrono::seconds(5));
+    look.pixels = SettledPixels(window.Handle(), look.client);
     return look;
 }
 
@@ -231,6 +231,46 @@ TEST_F(MapFolderFixture, LooksTheSameWithoutTheDpiFunctions) {
     EXPECT_EQ(differing, 0u) << "pixels that differ at " << dpi << " DPI";
     // The screenshot is of the window itself: its bars' periwinkle is in it.
     EXPECT_NE(std::count(with.pixels.begin(), with.pixels.end(), 0x8080FFu), 0);
+}
+
+// The screen after changes of preview, each repainting only what changed: nothing of a bigger
+// picture is left beside the smaller one that replaced it, and the labels keep their alignment.
+TEST_F(MapFolderFixture, RepaintsWhatAPreviewLeavesAndAlignsLabels) {
+    const std::uint32_t big = 0x12EE34;
+    Add(L"a.bzn", "map");
+    Add(L"a.bmp", SolidBmp(300, 250, 0x12, 0xEE, 0x34));
+    Add(L"b.bzn", "map");
+    Add(L"b.bmp", SolidBmp(40, 30, 0xEE, 0x12, 0x34));
+    Add(L"c.bzn", "map");
+    MainWindow& window = Open();
+    ASSERT_TRUE(loaded_);
+    const Look look = LookOf(window);
+    EXPECT_GT(std::count(look.pixels.begin(), look.pixels.end(), big), 0);
+    Click(window, 1);
+    std::vector<std::uint32_t> shown = SettledPixels(window.Handle(), look.client);
+    EXPECT_EQ(std::count(shown.begin(), shown.end(), big), 0) << "pieces of the bigger preview";
+    EXPECT_GT(std::count(shown.begin(), shown.end(), 0xEE1234u), 0);
+
+    Click(window, 2);  // no preview: Label1
+    shown = SettledPixels(window.Handle(), look.client);
+    // How far the white text of a label stays from the left and the right of its box.
+    const auto margins = [&](std::wstring_view name) {
+        const RECT box = window.PixelBox(
+            *std::find_if(kLayout.begin(), kLayout.end(), [name](const auto& c) { return c.name == name; }));
+        LONG left = box.right, right = box.left;
+        for (LONG y = box.top; y < box.bottom; ++y) {
+            for (LONG x = box.left; x < box.right; ++x) {
+                if ((shown[static_cast<std::size_t>(y * look.client.cx + x)] & 0xFFFFFF) != 0xFFFFFF) continue;
+                left = std::min(left, x);
+                right = std::max(right, x + 1);
+            }
+        }
+        return std::pair{left - box.left, box.right - right};
+    };
+    const auto [centredLeft, centredRight] = margins(L"Label1");
+    EXPECT_LE(std::abs(centredLeft - centredRight), 3) << "Label1: " << centredLeft << " and " << centredRight;
+    const auto [rightLeft, rightRight] = margins(L"Label7");
+    EXPECT_LT(rightRight * 4, rightLeft) << "Label7: " << rightLeft << " and " << rightRight;
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include "platform/win32_file_list.h"
 #include "platform/win32_picture.h"
 #include "platform/win32_runtime.h"
+#include "platform/win32_stack_guard.h"
 #include "tests/win/win_test_support.h"
 #include "version.h"
 
@@ -360,6 +361,9 @@ TEST(Runtime, DrawsEachKindOfBmpPixelForPixel) {
         }
     }
 }
+
+// The stack protector's guard is the process's own before the first statement, not the built-in one.
+TEST(Runtime, SeedsTheStackGuardAtStart) { EXPECT_NE(__stack_chk_guard, win32::kUnseededStackGuard); }
 
 // Where SetDefaultDllDirectories is missing (Windows 7 without update KB2533623), the search must
 // still leave out the current folder, where a library saved beside a document would be found.

@@ -29,6 +29,12 @@ maps=(
     "café.bzn"
     "two  blanks.bzn:nopreview"
 )
+# Under emulation (ZELVANE_EMULATED, the 32-bit build), where each start of the program takes
+# seconds, three names and drive C: only: the escaping and the drives are the same code in both
+# builds, and are tried in full in the other.
+if [ -n "${ZELVANE_EMULATED:-}" ]; then
+    maps=("mymap.bzn" "a&b%PATH%c.bzn" "café.bzn")
+fi
 names=()
 for map in "${maps[@]}"; do names+=("${map%:nopreview}"); done
 # The order the list shows: ASCII letters folded to capitals, ties in plain code order.
@@ -165,6 +171,7 @@ for ((index = 0; index < ${#listed[@]}; index++)); do
 done
 not_started=0
 for ((index = 0; index < ${#listed[@]}; index++)); do
+    [ -z "${ZELVANE_EMULATED:-}" ] || break
     give_up "zelvane.exe on drive Z:, entries $index and on" && break
     launch "zelvane.exe on drive Z:" "$work/linux folder" "$work/linux folder/zelvane.exe" "$index"
 done

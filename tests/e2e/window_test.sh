@@ -209,17 +209,22 @@ if start_zelvane; then
     stop_zelvane
 fi
 
-# --- 144 DPI: the same window, drawn larger.
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
-wineserver -w
-dpi=144
-if start_zelvane; then
-    take_shot
-    # 120..8415 x 120..6045 twips at 144 DPI: 12..842 x 12..605.
-    expect_size 830 593 848 608
-    expect_pixel "preview bar at 144 DPI" 150 255 "$olive"
-    expect_pixel "concave inner corner at 144 DPI" 75 60 "$black"
-    stop_zelvane
+# --- 144 DPI: the same window, drawn larger. Under emulation it is left out: the scaling is the
+# same code in both builds, and the DPI functions have been called at 96 DPI already.
+if [ -n "${ZELVANE_EMULATED:-}" ]; then
+    echo "144 DPI left out under emulation"
+else
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+    wineserver -w
+    dpi=144
+    if start_zelvane; then
+        take_shot
+        # 120..8415 x 120..6045 twips at 144 DPI: 12..842 x 12..605.
+        expect_size 830 593 848 608
+        expect_pixel "preview bar at 144 DPI" 150 255 "$olive"
+        expect_pixel "concave inner corner at 144 DPI" 75 60 "$black"
+        stop_zelvane
+    fi
 fi
 
 echo "window test took $(($(now_ms) - started)) ms"

@@ -93,7 +93,9 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
     const char* startText = std::getenv("ZELVANE_NAMES_START");
     const std::uint32_t start = startText ? static_cast<std::uint32_t>(std::strtoul(startText, nullptr, 10))
                                           : static_cast<std::uint32_t>(std::random_device{}());
-    const int count = 40;
+    // Under emulation (the 32-bit build), where each launch takes seconds, the fixed names and a few
+    // generated ones: the escaping is the same code in both builds.
+    const int count = std::getenv("ZELVANE_EMULATED") ? 2 : 40;
     std::cout << "names from start value " << start << " (replay with ZELVANE_NAMES_START=" << start << ")\n";
 
     install.Copy(StandInGame(), game / L"armada2.exe");

@@ -113,26 +113,23 @@ else
     fi
     check_markers "the PNG preview"
 
-    xdotool key alt+a
-    if wait_until 20 has_visible_window '^Zelvane$'; then
-        xdotool windowfocus --sync "$(visible_window '^Zelvane$')"
-        xdotool key Return
-        if wait_until 10 window_gone '^Zelvane$'; then pass "the About box opens and closes"; else fail "the About box did not close"; fi
-    else
-        fail "Alt+A showed no About box"
-    fi
-    check_markers "the About box"
-
-    xdotool windowfocus --sync "$window"
-    xdotool key alt+n
-    if wait_until 20 has_visible_window '^New Map$'; then
-        xdotool windowfocus --sync "$(visible_window '^New Map$')"
-        xdotool key Escape
-        if wait_until 10 window_gone '^New Map$'; then pass "the New Map prompt opens and cancels"; else fail "the New Map prompt did not close"; fi
-    else
-        fail "Alt+N showed no New Map prompt"
-    fi
-    check_markers "the New Map prompt"
+    # open_and_close WHAT KEY TITLE CLOSING_KEY: opens a modal window from the main window with KEY,
+    # closes it with CLOSING_KEY, and checks the markers.
+    open_and_close() {
+        local what=$1 key=$2 title=$3 closing_key=$4
+        xdotool windowfocus --sync "$window"
+        xdotool key "$key"
+        if wait_until 20 has_visible_window "$title"; then
+            xdotool windowfocus --sync "$(visible_window "$title")"
+            xdotool key "$closing_key"
+            if wait_until 10 window_gone "$title"; then pass "$what opens and closes"; else fail "$what did not close"; fi
+        else
+            fail "$key showed no $what"
+        fi
+        check_markers "$what"
+    }
+    open_and_close "the About box" alt+a '^Zelvane$' Return
+    open_and_close "the New Map prompt" alt+n '^New Map$' Escape
 
     xdotool windowfocus --sync "$window"
     xdotool key alt+F4

@@ -1,16 +1,16 @@
 // The stack protector's guard value and its failure, for the GNU compilers on Windows, in place of
-// libssp's. libssp seeds the guard in a constructor that calls CryptAcquireContext: that loads a
+// libssp's. libssp draws the guard in a constructor that calls CryptAcquireContext: that loads a
 // cryptographic provider, and the libraries it needs, before the program's first statement can
-// keep the DLL search in the system folder. This seeds it as the Microsoft compiler's start-up
-// code seeds its own cookie, from values that need no library: the clocks, the process and thread
+// keep the DLL search in the system folder. This draws it as the Microsoft compiler's start-up
+// code draws its own cookie, from values that need no library: the clocks, the process and thread
 // ids and, through address space layout randomisation, where the stack lies.
 #include "platform/win32_stack_guard.h"
 
 #include <windows.h>
 
 extern "C" {
-// Replaced before any protected function runs: the first constructor seeds it.
-std::uintptr_t __stack_chk_guard = zelvane::win32::kUnseededStackGuard;
+// Replaced before any protected function runs: the first constructor draws it.
+std::uintptr_t __stack_chk_guard = zelvane::win32::kBuiltInStackGuard;
 
 // A protected function found its guard overwritten: the stack is not to be trusted, so the program
 // ends at once, without running anything more of its own (the fast-fail interrupt of Windows 8 and
@@ -31,16 +31,16 @@ std::uint64_t Mix(std::uint64_t value) {
     return value ^ (value >> 33);
 }
 
-__attribute__((constructor(101))) void SeedStackGuard() {
+__attribute__((constructor(101))) void DrawStackGuard() {
     FILETIME now;
     ::GetSystemTimeAsFileTime(&now);
     LARGE_INTEGER counter;
     ::QueryPerformanceCounter(&counter);
-    std::uint64_t seed = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
-    seed = Mix(seed ^ static_cast<std::uint64_t>(counter.QuadPart));
-    seed = Mix(seed ^ (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^ ::GetCurrentThreadId());
-    seed = Mix(seed ^ ::GetTickCount() ^ reinterpret_cast<std::uintptr_t>(&counter));
-    const auto guard = static_cast<std::uintptr_t>(seed);
+    std::uint64_t value = (static_cast<std::uint64_t>(now.dwHighDateTime) << 32) | now.dwLowDateTime;
+    value = Mix(value ^ static_cast<std::uint64_t>(counter.QuadPart));
+    value = Mix(value ^ (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^ ::GetCurrentThreadId());
+    value = Mix(value ^ ::GetTickCount() ^ reinterpret_cast<std::uintptr_t>(&counter));
+    const auto guard = static_cast<std::uintptr_t>(value);
     __stack_chk_guard = guard != 0 ? guard : __stack_chk_guard;
 }
 

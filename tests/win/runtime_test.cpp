@@ -363,7 +363,7 @@ TEST(Runtime, DrawsEachKindOfBmpPixelForPixel) {
 }
 
 // The stack protector's guard is the process's own before the first statement, not the built-in one.
-TEST(Runtime, SeedsTheStackGuardAtStart) { EXPECT_NE(__stack_chk_guard, win32::kUnseededStackGuard); }
+TEST(Runtime, DrawsItsOwnStackGuardAtStart) { EXPECT_NE(__stack_chk_guard, win32::kBuiltInStackGuard); }
 
 // Where SetDefaultDllDirectories is missing (Windows 7 without update KB2533623), the search must
 // still leave out the current folder, where a library saved beside a document would be found.

@@ -13,7 +13,7 @@ packages=(
     # sanitizer and fuzzing builds, formatting
     clang libclang-rt-14-dev clang-format
     # running the program and its end-to-end tests
-    wine wine64 xvfb xauth xdotool x11-utils imagemagick procps file
+    wine wine64 fonts-wine xvfb xauth xdotool x11-utils imagemagick procps file
     git ca-certificates
     # release zips
     zip unzip strip-nondeterminism

@@ -46,24 +46,6 @@ need_root() {
     [ "$(id -u)" -eq 0 ] || die "$1 needs root; run this script as root"
 }
 
-# The system packages this needs: the 64-bit Wine (its wineserver64 serves the 32-bit clients too,
-# and its version is the one the 32-bit side must have) and Wine's own fonts, which the 32-bit
-# side shares. Asks apt only when one is missing, as scripts/deps.sh does.
-install_system_packages() {
-    local packages=(wine64 fonts-wine) missing=() package status
-    for package in "${packages[@]}"; do
-        status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$package" 2>/dev/null || true)
-        [[ $status == ii* ]] || missing+=("$package")
-    done
-    [ ${#missing[@]} -eq 0 ] && return
-    need_root "installing ${missing[*]}"
-    say "installing ${missing[*]} (system)"
-    DEBIAN_FRONTEND=noninteractive apt-get update -q </dev/null >&2 ||
-        die "apt-get update failed"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q "${missing[@]}" </dev/null >&2 ||
-        die "could not install ${missing[*]}"
-}
-
 # private_apt DIR ARCH SOURCES-LINES: sets apt_options to an apt state of its own in DIR (its own
 # package lists, download cache, empty dpkg status, sources and architecture), so apt-get there
 # sees an empty machine of architecture ARCH and changes nothing of the system's.
@@ -228,7 +210,9 @@ register_binfmt() {
         die "could not register qemu-i386 with binfmt_misc"
 }
 
-install_system_packages
+# The system's own Wine (its wineserver64 serves the 32-bit clients too, and its version is the one
+# the 32-bit side must have) and Wine's fonts, which the 32-bit side shares: scripts/deps.sh.
+"$(dirname "$0")/deps.sh" >&2 || die "scripts/deps.sh could not install the system packages"
 [ -x /usr/lib/wine/wineserver64 ] || die "/usr/lib/wine/wineserver64 is missing (package wine64)"
 wine_version=$(dpkg-query -W -f='${Version}' wine64)
 wanted="recipe $recipe wine $wine_version"

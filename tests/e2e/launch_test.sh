@@ -95,6 +95,8 @@ launch() {
     fi
     local window
     window=$(visible_window "$main_title")
+    # Keys sent before the first paint can be lost on a busy machine: wait until the frame is drawn.
+    wait_until 30 frame_drawn || fail "$what: the window's frame was never drawn"
     xdotool windowfocus --sync "$window"
     local keys=(Home)
     for ((i = 0; i < index; i++)); do keys+=(Down); done

@@ -24,6 +24,43 @@ bool LessIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
+std::wstring FoldAscii(std::wstring_view text) {
+    std::wstring folded(text);
+    for (wchar_t& c : folded) c = Fold(c);
+    return folded;
+}
+
+std::optional<std::wstring> VirtualStoreShadow(std::wstring_view localAppData, std::wstring_view folder) {
+    while (!localAppData.empty() && localAppData.back() == L'\\') localAppData.remove_suffix(1);
+    const bool drivePath = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' && Fold(folder[0]) >= L'A' &&
+                           Fold(folder[0]) <= L'Z';
+    if (localAppData.empty() || !drivePath) return std::nullopt;
+    return std::wstring(localAppData) + L"\\VirtualStore" + std::wstring(folder.substr(2));
+}
+
+std::optional<std::wstring> DrivePathOfFinalPath(std::wstring_view finalPath) {
+    constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
+    if (!finalPath.starts_with(kLocalPrefix)) return std::nullopt;
+    const std::wstring_view path = finalPath.substr(kLocalPrefix.size());
+    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return std::nullopt;
+    return std::wstring(path);
+}
+
+std::vector<DirectoryEntry> MergedWithShadow(std::vector<DirectoryEntry> folder, std::vector<DirectoryEntry> shadow,
+                                             std::wstring (*fold)(std::wstring_view)) {
+    if (shadow.empty()) return folder;
+    std::vector<std::wstring> shadowed;
+    shadowed.reserve(shadow.size());
+    for (const DirectoryEntry& entry : shadow) shadowed.push_back(fold(entry.name));
+    std::sort(shadowed.begin(), shadowed.end());
+    for (DirectoryEntry& entry : folder) {
+        if (!std::binary_search(shadowed.begin(), shadowed.end(), fold(entry.name))) {
+            shadow.push_back(std::move(entry));
+        }
+    }
+    return shadow;
+}
+
 bool MatchesPattern(std::wstring_view name, std::wstring_view pattern) {
     // Iterative match with one backtrack point for the last '*'.
     std::size_t n = 0, p = 0, starP = std::wstring_view::npos, starN = 0;

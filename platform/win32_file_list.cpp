@@ -1,6 +1,7 @@
 #include "platform/win32_file_list.h"
 
 #include "platform/win32_base.h"
+#include "platform/win32_folders.h"
 
 namespace zelvane::win32 {
 
@@ -42,11 +43,16 @@ void Win32FileList::SetPattern(std::wstring_view pattern) {
     stale_ = true;
 }
 
-// Fills the list box in one pass, without redrawing in between.
+// Fills the list box in one pass, without redrawing in between. The folder is listed as the game
+// sees it: merged with its VirtualStore shadows, where the maps its editor saved may be.
 void Win32FileList::Update() const {
     if (!stale_) return;
     stale_ = false;
-    names_ = ListedNames(ReadDirectory(folder_, pattern_), pattern_);
+    std::vector<DirectoryEntry> entries = ReadDirectory(folder_, pattern_);
+    for (const std::wstring& shadow : ShadowFolders(folder_)) {
+        entries = MergedWithShadow(std::move(entries), ReadDirectory(shadow, pattern_), FoldCase);
+    }
+    names_ = ListedNames(std::move(entries), pattern_);
     std::size_t characters = 0;
     for (const std::wstring& name : names_) characters += name.size() + 1;
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);

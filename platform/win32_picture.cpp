@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "platform/win32_folders.h"
 #include "platform/win32_runtime.h"
 
 namespace zelvane::win32 {
@@ -41,8 +42,9 @@ IWICImagingFactory* Win32Runtime::ImagingFactory() {
     return imaging_.get();
 }
 
+// The picture the game sees under that path: its VirtualStore copy where there is one.
 PicturePtr Win32Runtime::LoadPicture(std::wstring_view path) {
-    const std::wstring file(path);
+    const std::wstring file = SeenPath(path);
     const DWORD attributes = ::GetFileAttributesW(file.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) FailWithLastError(file);
     if (attributes & FILE_ATTRIBUTE_DIRECTORY) Fail(error::kPathFileAccessError, file);

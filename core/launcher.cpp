@@ -9,9 +9,17 @@ std::wstring Caption(ProgramVersion version) {
            Decimal(version.revision);
 }
 
-std::wstring ChangeToGameFolderLine() { return L"cd " + std::wstring(kGameFolder); }
+std::wstring GameFolder(std::wstring_view mapFolder) {
+    const std::size_t separator = mapFolder.find_last_of(L'\\');
+    return std::wstring(mapFolder.substr(0, separator == std::wstring_view::npos ? 0 : separator));
+}
 
-std::wstring ScriptStartFolder() { return std::wstring(kGameFolder.substr(0, 2)) + L"\\"; }
+std::wstring ChangeToGameFolderLine(std::wstring_view gameFolder, bool shortPathIsGameFolder) {
+    if (shortPathIsGameFolder) return L"cd " + std::wstring(kShortGameFolder);
+    return L"cd \"" + std::wstring(gameFolder) + L"\"";
+}
+
+std::wstring ScriptStartFolder(std::wstring_view gameFolder) { return std::wstring(gameFolder.substr(0, 2)) + L"\\"; }
 
 namespace {
 

@@ -3,7 +3,6 @@
 // through the runtime. Builds on any platform.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -18,16 +17,13 @@ inline constexpr std::wstring_view kMapFolder = L"C:\\Program Files\\Activision\
 inline constexpr std::wstring_view kEditorSwitch = L" ~/edit ";
 inline constexpr std::wstring_view kMapPattern = L"*.bzn";
 
-// The game's install folder in its short form, and the launch script's name and file number.
-inline constexpr std::wstring_view kGameFolder = L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1";
+// The game's install folder in its short (8.3) form, and the launch script's name and file number.
+inline constexpr std::wstring_view kShortGameFolder = L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1";
 inline constexpr std::wstring_view kScriptName = L"\\run.bat";
 inline constexpr std::wstring_view kStartGame = L"start armada2.exe";
 inline constexpr int kScriptFileNumber = 1;
 // "Minimized with focus": the window style the script runs in.
 inline constexpr int kMinimizedFocus = 2;
-// How long a launch waits for the command interpreter of the launch before it to be done with the
-// script (it takes a fraction of a second: it changes folder and starts the game without waiting).
-inline constexpr std::chrono::milliseconds kScriptReaderWait{3000};
 
 inline constexpr std::wstring_view kMapExtension = L".bzn";
 inline constexpr std::wstring_view kNewMapPrompt = L"Enter map file name";
@@ -43,12 +39,18 @@ struct LauncherSettings {
 // "Zelvane v1.0.1": title, blank, "v" and the three numbers in plain decimal.
 std::wstring Caption(ProgramVersion version);
 
-// First line of the launch script: makes the game folder current.
-std::wstring ChangeToGameFolderLine();
+// The game's install folder: the folder that holds the map folder.
+std::wstring GameFolder(std::wstring_view mapFolder);
+
+// First line of the launch script: makes the game folder current. It names the game folder by its
+// fixed short path where that path is the game folder (shortPathIsGameFolder), and by its long path,
+// quoted, where it names another folder or none: 8.3 names follow the order folders were made in,
+// may be turned off, and are hashes under Wine.
+std::wstring ChangeToGameFolderLine(std::wstring_view gameFolder, bool shortPathIsGameFolder);
 
 // The folder the command interpreter starts in: the root of the game folder's drive, so that the
 // script's "cd" (which never changes the drive) lands on the game folder.
-std::wstring ScriptStartFolder();
+std::wstring ScriptStartFolder(std::wstring_view gameFolder);
 
 // Writes a text so that the command interpreter reads it back, in a batch file line, as exactly
 // that text: ^ & | < > " get a caret, % is doubled, and the control characters 0 to 31 (line
@@ -68,6 +70,11 @@ std::optional<std::wstring> NewMapName(std::wstring_view answer);
 // Opens a map in the game's editor: writes run.bat beside the program and runs it minimized. Every
 // step skips on failure and nothing is reported; but a script that could not be built and written
 // in full is never run, so a failed write cannot start the game on the map of an earlier launch.
+// The command interpreter reads a script while it runs it, so the script is written only once the
+// interpreter of the launch before has ended; until then the launch waits, and the window does not.
 void OpenInEditor(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName);
+
+// The launch itself, once no interpreter reads the script: deletes, writes and runs it.
+void WriteAndRunScript(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName);
 
 }  // namespace zelvane

@@ -51,7 +51,7 @@ void CheckNaming(const std::wstring& answer) {
 void CheckScript(const std::wstring& mapName) {
     using namespace zelvane;
     const std::wstring line = EditorCommandLine(kEditorSwitch, mapName);
-    const std::wstring script = ChangeToGameFolderLine() + L"\r\n" + line + L"\r\n";
+    const std::wstring script = ChangeToGameFolderLine(GameFolder(kMapFolder), true) + L"\r\n" + line + L"\r\n";
     std::size_t breaks = 0;
     for (wchar_t c : script) {
         Require(c != 0x1A && c != 0);

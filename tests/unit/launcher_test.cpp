@@ -14,8 +14,12 @@ TEST(Caption, WritesTitleAndPlainDecimalVersion) {
 }
 
 TEST(ScriptLines, MatchTheGameFolderAndTheStartCommand) {
-    EXPECT_EQ(ChangeToGameFolderLine(), L"cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1");
-    EXPECT_EQ(ScriptStartFolder(), L"C:\\");
+    const std::wstring game = GameFolder(kMapFolder);
+    EXPECT_EQ(game, L"C:\\Program Files\\Activision\\Star Trek Armada II");
+    // The fixed short path where it is the game folder; otherwise the long path, quoted.
+    EXPECT_EQ(ChangeToGameFolderLine(game, true), L"cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1");
+    EXPECT_EQ(ChangeToGameFolderLine(game, false), L"cd \"C:\\Program Files\\Activision\\Star Trek Armada II\"");
+    EXPECT_EQ(ScriptStartFolder(game), L"C:\\");
     EXPECT_EQ(EditorCommandLine(kEditorSwitch, L"mymap.bzn"), L"start armada2.exe ~/edit mymap.bzn");
     EXPECT_EQ(EditorCommandLine(kEditorSwitch, L"my map.bzn"), L"start armada2.exe ~/edit my map.bzn");
     EXPECT_EQ(EditorCommandLine(kEditorSwitch, L""), L"start armada2.exe ~/edit ");

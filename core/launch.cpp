@@ -21,21 +21,29 @@ std::wstring NameForScript(Runtime& runtime, std::wstring_view mapFolder, const 
 
 void OpenInEditor(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName) {
     ResumeNext step;
+    step([&] {
+        runtime.AfterLastShell([&runtime, settings, mapName] { WriteAndRunScript(runtime, settings, mapName); });
+    });
+}
+
+void WriteAndRunScript(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName) {
+    ResumeNext step;
     ResumeNext write;
     std::wstring commandLine;
+    const std::wstring gameFolder = GameFolder(settings.MapFolder);
+    // Asked at every launch: the game may be installed or moved while the program runs.
+    bool shortPathIsGameFolder = false;
+    step([&] { shortPathIsGameFolder = runtime.SameFolder(kShortGameFolder, gameFolder); });
     write([&] {
         commandLine = EditorCommandLine(settings.EditorSwitch, NameForScript(runtime, settings.MapFolder, mapName));
     });
-    // The command interpreter reads a script line by line while it runs it: the previous launch's
-    // must be done with the script before it is deleted and written anew.
-    step([&] { runtime.AwaitLastShell(kScriptReaderWait); });
     step([&] { runtime.Kill(ScriptPath(runtime)); });
     write([&] { runtime.OpenForOutput(kScriptFileNumber, ScriptPath(runtime)); });
-    write([&] { runtime.PrintLine(kScriptFileNumber, ChangeToGameFolderLine()); });
+    write([&] { runtime.PrintLine(kScriptFileNumber, ChangeToGameFolderLine(gameFolder, shortPathIsGameFolder)); });
     write([&] { runtime.PrintLine(kScriptFileNumber, commandLine); });
     write([&] { runtime.Close(kScriptFileNumber); });
     if (write.LastError() != error::kNone) return;
-    step([&] { runtime.Shell(ScriptPath(runtime), kMinimizedFocus, ScriptStartFolder()); });
+    step([&] { runtime.Shell(ScriptPath(runtime), kMinimizedFocus, ScriptStartFolder(gameFolder)); });
 }
 
 }  // namespace zelvane

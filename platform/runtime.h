@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -96,14 +97,18 @@ public:
     virtual void Close(int fileNumber) = 0;
     // Whether the code page that printed lines are written in holds every character of a text.
     virtual bool FitsOutputCodePage(std::wstring_view text) = 0;
+    // Whether two paths name the same existing folder (the same volume and file index), however each
+    // is spelled or linked; false when either does not exist.
+    virtual bool SameFolder(std::wstring_view a, std::wstring_view b) = 0;
     // The short (8.3) name of an existing file, or the empty string where it has none.
     virtual std::wstring ShortName(std::wstring_view path) = 0;
     // Starts a program (a batch script through the command interpreter) without waiting, in the given
     // window style, with the given current folder. Returns its task identifier; 53 when it does not exist.
     virtual std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) = 0;
-    // Waits until the program that Shell started last has ended, but no longer than the limit;
-    // returns at once when it has ended or none was started.
-    virtual void AwaitLastShell(std::chrono::milliseconds limit) = 0;
+    // Runs the step once the program that Shell started last has ended: at once when it has or none
+    // was started, otherwise later, from the event loop, without blocking it. Steps that wait run in
+    // the order they were given, each after the program the one before it started.
+    virtual void AfterLastShell(std::function<void()> step) = 0;
     // Modal prompt; the empty string on Cancel.
     virtual std::wstring InputBox(std::wstring_view prompt, std::wstring_view title,
                                   std::wstring_view defaultAnswer) = 0;

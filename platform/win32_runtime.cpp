@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32_folders.h"
 #include "platform/win32_prompt.h"
 #include "platform/win32_text.h"
 
@@ -105,9 +106,24 @@ void Win32Runtime::OpenForOutput(int fileNumber, std::wstring_view path) {
     if (fileNumber < 1 || fileNumber > 511) Fail(error::kBadFileNameOrNumber);
     if (openFiles_.contains(fileNumber)) Fail(error::kFileAlreadyOpen);
     const std::wstring file = std::wstring(path);
-    UniqueFile handle(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!handle) FailWithLastError(file);
+    // A virus scanner, the search indexer or a sync client may hold a new file open for a moment;
+    // while it does, the file cannot be made again (its delete is still pending). Such a hold
+    // passes within a fraction of a second.
+    constexpr int kTries = 6;
+    constexpr DWORD kPauseMilliseconds = 100;
+    UniqueFile handle;
+    for (int attempt = 1;; ++attempt) {
+        handle.reset(::CreateFileW(file.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (handle) break;
+        const DWORD failure = ::GetLastError();
+        const bool held = failure == ERROR_ACCESS_DENIED || failure == ERROR_SHARING_VIOLATION;
+        if (!held || attempt == kTries) {
+            ::SetLastError(failure);
+            FailWithLastError(file);
+        }
+        ::Sleep(kPauseMilliseconds);
+    }
     openFiles_.emplace(fileNumber, std::move(handle));
 }
 
@@ -137,6 +153,8 @@ bool Win32Runtime::FitsOutputCodePage(std::wstring_view text) {
     EncodeForConsole(text, &lossy);
     return !lossy;
 }
+
+bool Win32Runtime::SameFolder(std::wstring_view a, std::wstring_view b) { return win32::SameFolder(a, b); }
 
 std::wstring Win32Runtime::ShortName(std::wstring_view path) {
     const std::wstring file(path);
@@ -187,10 +205,19 @@ std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::
     return process.dwProcessId;
 }
 
-void Win32Runtime::AwaitLastShell(std::chrono::milliseconds limit) {
-    if (!lastShell_) return;
-    ::WaitForSingleObject(lastShell_.get(), static_cast<DWORD>(limit.count()));
-    lastShell_.reset();
+void Win32Runtime::AfterLastShell(std::function<void()> step) {
+    waiting_.push_back(std::move(step));
+    RunWaiting();
+}
+
+void Win32Runtime::RunWaiting() {
+    while (!waiting_.empty()) {
+        if (lastShell_ && ::WaitForSingleObject(lastShell_.get(), 0) == WAIT_TIMEOUT) return;
+        lastShell_.reset();
+        const std::function<void()> step = std::move(waiting_.front());
+        waiting_.pop_front();
+        step();
+    }
 }
 
 std::wstring Win32Runtime::InputBox(std::wstring_view prompt, std::wstring_view title,

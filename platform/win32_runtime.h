@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -31,9 +33,15 @@ public:
     void PrintLine(int fileNumber, std::wstring_view text) override;
     void Close(int fileNumber) override;
     bool FitsOutputCodePage(std::wstring_view text) override;
+    bool SameFolder(std::wstring_view a, std::wstring_view b) override;
     std::wstring ShortName(std::wstring_view path) override;
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override;
-    void AwaitLastShell(std::chrono::milliseconds limit) override;
+    void AfterLastShell(std::function<void()> step) override;
+    // The process that waiting steps wait for, for the event loop to wait on beside its messages;
+    // null when no step waits.
+    HANDLE AwaitedShell() const { return waiting_.empty() ? nullptr : lastShell_.get(); }
+    // Runs the waiting steps in turn for as long as the program Shell started last has ended.
+    void RunWaiting();
     std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override;
     int MsgBox(std::wstring_view text, int style, std::wstring_view title) override;
     PicturePtr LoadPicture(std::wstring_view path) override;
@@ -48,7 +56,8 @@ private:
     ComPtr<IWICImagingFactory> imaging_;
     HWND owner_ = nullptr;
     std::map<int, UniqueFile> openFiles_;
-    UniqueHandle lastShell_;  // the process Shell started last, until it is known to have ended
+    UniqueHandle lastShell_;                     // the process Shell started last, until it is known to have ended
+    std::deque<std::function<void()>> waiting_;  // steps waiting for it, in order
 };
 
 // The path of the running executable.

@@ -26,13 +26,23 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (!ready) return 1;
     window.Show();
 
-    MSG message;
-    while (::GetMessageW(&message, nullptr, 0, 0) > 0) {
-        // The dialog manager gives the window Tab and the buttons' access keys.
-        if (!::IsDialogMessageW(window.Handle(), &message)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageW(&message);
+    // Messages, and the end of a launch's command interpreter where a launch waits for it.
+    for (;;) {
+        const HANDLE awaited = runtime.AwaitedShell();
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(awaited ? 1 : 0, awaited ? &awaited : nullptr, INFINITE,
+                                                         QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (awaited && woke == WAIT_OBJECT_0) {
+            RunEventHandler(runtime, [&] { runtime.RunWaiting(); });
+            continue;
+        }
+        MSG message;
+        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return static_cast<int>(message.wParam);
+            // The dialog manager gives the window Tab and the buttons' access keys.
+            if (!::IsDialogMessageW(window.Handle(), &message)) {
+                ::TranslateMessage(&message);
+                ::DispatchMessageW(&message);
+            }
         }
     }
-    return static_cast<int>(message.wParam);
 }

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <deque>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -59,6 +60,9 @@ public:
     std::set<std::wstring, FoldedLess> folders;
     std::set<std::wstring, FoldedLess> unwritable;                // paths that cannot be created or deleted
     std::map<std::wstring, std::wstring, FoldedLess> shortNames;  // path to short name
+    // Paths that name another folder (8.3 names, links): path to the folder's own path.
+    std::map<std::wstring, std::wstring, FoldedLess> links = {
+        {L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1", L"C:\\Program Files\\Activision\\Star Trek Armada II"}};
     std::vector<Launch> launches;
     std::vector<std::string> steps;    // the file and program services called, in order
     std::deque<std::wstring> answers;  // what the prompt returns, in turn; empty is Cancel
@@ -112,6 +116,13 @@ public:
     bool FitsOutputCodePage(std::wstring_view text) override {
         return std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; });
     }
+    bool SameFolder(std::wstring_view a, std::wstring_view b) override {
+        const auto resolved = [&](std::wstring_view path) {
+            const auto link = links.find(std::wstring(path));
+            return Folded(link == links.end() ? path : link->second);
+        };
+        return resolved(a) == resolved(b);
+    }
     std::wstring ShortName(std::wstring_view path) override {
         const auto found = shortNames.find(std::wstring(path));
         return found == shortNames.end() ? std::wstring() : found->second;
@@ -121,10 +132,18 @@ public:
         const auto file = files.find(std::wstring(path));
         if (file == files.end()) Fail(error::kFileNotFound, std::wstring(path));
         launches.push_back({std::wstring(path), windowStyle, std::wstring(startFolder), file->second});
+        shellRuns = keepShellsRunning;
         return 4242;
     }
-    void AwaitLastShell(std::chrono::milliseconds limit) override {
-        steps.push_back("await " + std::to_string(limit.count()) + " ms");
+    // Launches wait while shellRuns; EndShell ends the last one and runs what waited.
+    void AfterLastShell(std::function<void()> step) override {
+        steps.push_back(shellRuns ? "wait" : "run");
+        waiting.push_back(std::move(step));
+        if (!shellRuns) RunWaiting();
+    }
+    void EndShell() {
+        shellRuns = false;
+        RunWaiting();
     }
     std::wstring InputBox(std::wstring_view prompt, std::wstring_view title, std::wstring_view defaultAnswer) override {
         prompts.push_back({std::wstring(prompt), 0, std::wstring(title) + L"|" + std::wstring(defaultAnswer)});
@@ -147,7 +166,19 @@ public:
     }
     void ReportUnhandled(const RuntimeError& failure) override { unhandled = failure; }
 
+    bool keepShellsRunning = false;  // a started script runs until EndShell
+    bool shellRuns = false;
+    std::deque<std::function<void()>> waiting;
+
 private:
+    void RunWaiting() {
+        while (!waiting.empty() && !shellRuns) {
+            const std::function<void()> step = std::move(waiting.front());
+            waiting.pop_front();
+            step();
+        }
+    }
+
     std::map<int, std::wstring> open_;
 };
 

@@ -126,15 +126,43 @@ TEST_F(Form1Test, EditMapWritesTheTwoLineScriptAndRunsItMinimizedFromDriveC) {
     EXPECT_EQ(t.runtime.launches.size(), 3u);
 }
 
-TEST_F(Form1Test, EachLaunchWaitsForTheLastInterpreterBeforeTouchingTheScript) {
+TEST_F(Form1Test, EachLaunchNamesTheGameFolderAsItFindsItThen) {
     Install({L"a.bzn"});
     ASSERT_TRUE(Start());
-    for (int press = 0; press < 2; ++press) {
-        t.runtime.steps.clear();
-        ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
-        EXPECT_EQ(t.runtime.steps,
-                  (std::vector<std::string>{"await 3000 ms", "kill", "open", "print", "print", "close", "shell"}));
-    }
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    // The short path now names another folder (another game installed first), or none.
+    t.runtime.links[std::wstring(kShortGameFolder)] = L"C:\\Program Files\\Activision\\Star Trek Armada";
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    ASSERT_EQ(t.runtime.launches.size(), 2u);
+    EXPECT_EQ(t.runtime.launches[0].script, ScriptFor("start armada2.exe ~/edit a.bzn"));
+    EXPECT_EQ(t.runtime.launches[1].script,
+              "cd \"C:\\Program Files\\Activision\\Star Trek Armada II\"\r\nstart armada2.exe ~/edit a.bzn\r\n");
+    EXPECT_EQ(t.runtime.launches[1].startFolder, L"C:\\");
+}
+
+TEST_F(Form1Test, ALaunchLeavesTheScriptAloneUntilTheLastInterpreterHasEnded) {
+    Install({L"a.bzn", L"b.bzn"});
+    ASSERT_TRUE(Start());
+    t.runtime.keepShellsRunning = true;
+    t.Click(L"a.bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    // The first interpreter still runs: the next two presses return at once and touch nothing.
+    t.runtime.steps.clear();
+    t.Click(L"b.bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    t.Click(L"a.bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    EXPECT_EQ(t.runtime.steps, (std::vector<std::string>{"wait", "wait"}));
+    EXPECT_EQ(t.runtime.files[kScript], ScriptFor("start armada2.exe ~/edit a.bzn"));
+    // Each interpreter's end lets the next launch write and run its script, in the order pressed.
+    t.runtime.EndShell();
+    ASSERT_EQ(t.runtime.launches.size(), 2u);
+    EXPECT_EQ(t.runtime.launches[1].script, ScriptFor("start armada2.exe ~/edit b.bzn"));
+    t.runtime.EndShell();
+    ASSERT_EQ(t.runtime.launches.size(), 3u);
+    EXPECT_EQ(t.runtime.launches[2].script, ScriptFor("start armada2.exe ~/edit a.bzn"));
+    EXPECT_EQ(t.runtime.steps, (std::vector<std::string>{"wait", "wait", "kill", "open", "print", "print", "close",
+                                                         "shell", "kill", "open", "print", "print", "close", "shell"}));
 }
 
 TEST_F(Form1Test, NamesTheScriptCodePageCannotHoldGoByTheirShortName) {

@@ -12,6 +12,10 @@
 // standard output the text of every visible top-level window with exactly that title and of each
 // of its child windows, one "title<TAB>text" line per window (line breaks in a text shown as "|").
 // That is how a test reads what a message box says.
+//
+// Test aid: with ZELVANE_STANDIN_HOLD=<path> set, it logs nothing and instead opens that file
+// without sharing it, holds it for 300 ms and exits, as a virus scanner or a search indexer does
+// with a new file.
 #ifndef UNICODE
 #define UNICODE
 #endif
@@ -36,6 +40,8 @@ constexpr wchar_t kQuietVariable[] = L"ZELVANE_STANDIN_QUIET";
 constexpr std::wstring_view kEditSwitch = L"~/edit ";
 constexpr wchar_t kWindowClass[] = L"ZelvaneArmada2StandIn";
 constexpr wchar_t kShowTextVariable[] = L"ZELVANE_STANDIN_SHOW_TEXT";
+constexpr wchar_t kHoldVariable[] = L"ZELVANE_STANDIN_HOLD";
+constexpr DWORD kHoldMilliseconds = 300;
 
 std::wstring CurrentFolder() {
     const DWORD needed = GetCurrentDirectoryW(0, nullptr);
@@ -117,6 +123,15 @@ int ShowWindowText(const std::wstring& title) {
     return search.found.empty() ? 1 : 0;
 }
 
+int HoldFile(const std::wstring& path) {
+    const HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    Sleep(kHoldMilliseconds);
+    CloseHandle(file);
+    return 0;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
@@ -161,6 +176,8 @@ int ShowMapWindow(HINSTANCE instance, const std::wstring& mapName, int showComma
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::wstring showTextOf = Variable(kShowTextVariable);
     if (!showTextOf.empty()) return ShowWindowText(showTextOf);
+    const std::wstring hold = Variable(kHoldVariable);
+    if (!hold.empty()) return HoldFile(hold);
     const std::wstring commandLine = GetCommandLineW();
     if (!AppendLogLine(commandLine, CurrentFolder(), showCommand)) return 2;
     if (GetEnvironmentVariableW(kQuietVariable, nullptr, 0) != 0) return 0;

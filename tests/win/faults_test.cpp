@@ -6,6 +6,8 @@
 
 #include <psapi.h>
 
+#include <algorithm>
+
 #include "core/launcher.h"
 #include "platform/win32_file_list.h"
 #include "platform/win32_runtime.h"
@@ -130,7 +132,14 @@ protected:
     }
 
     const fs::path maps_{std::wstring(kMapFolder)};
-    const fs::path game_{std::wstring(kGameFolder)};
+    // The script's first line as this install's folders call for it.
+    std::string ScriptFor(const std::wstring& map) {
+        const std::wstring game = game_.wstring();
+        return Utf8(ChangeToGameFolderLine(game, runtime_.SameFolder(kShortGameFolder, game))) +
+               "\r\nstart armada2.exe ~/edit " + Utf8(map) + "\r\n";
+    }
+
+    const fs::path game_{GameFolder(kMapFolder)};
     TestInstall install_{{maps_, game_}};
     ScratchFolder scratch_{L"zelvane-launch-faults"};
     LaunchesEnded launchesEnded_;
@@ -148,12 +157,44 @@ protected:
 TEST_F(LaunchFaults, ALongNameIsWrittenWhole) {
     file1_->SetListIndex(0);
     ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
-    EXPECT_EQ(ReadBytes(script_), "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit " +
-                                      std::string(name_.begin(), name_.end()) + "\r\n");
+    EXPECT_EQ(ReadBytes(script_), ScriptFor(name_));
+}
+
+// A virus scanner or an indexer that holds the last script for a moment (the stand-in, told to hold
+// it without sharing) delays the launch; it neither loses it nor runs the old script.
+TEST_F(LaunchFaults, AScriptHeldForAMomentIsStillWrittenAndRun) {
+    WriteBytes(script_, "cd C:\\\r\nstart armada2.exe ~/edit earlier.bzn\r\n");
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HOLD", script_.c_str());
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION holder{};
+    std::wstring commandLine = L"\"" + StandInGame().wstring() + L"\"";
+    const BOOL started = ::CreateProcessW(StandInGame().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
+                                          nullptr, nullptr, &startup, &holder);
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HOLD", nullptr);
+    ASSERT_TRUE(started);
+    const win32::UniqueHandle process(holder.hProcess);
+    const win32::UniqueHandle thread(holder.hThread);
+    const auto held = [&] {
+        const win32::UniqueFile probe(::CreateFileW(script_.c_str(), GENERIC_READ,
+                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                                    OPEN_EXISTING, 0, nullptr));
+        return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION;
+    };
+    ASSERT_TRUE(WaitFor(held, std::chrono::seconds(20))) << "the stand-in never held the script";
+    file1_->SetListIndex(0);
+    ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
+    EXPECT_EQ(ReadBytes(script_), ScriptFor(name_));
+    const fs::path log = scratch_ / L"standin.log";
+    ASSERT_TRUE(WaitFor([&] { return !ReadBytes(log).empty(); }, std::chrono::seconds(30))) << "the game never started";
+    ASSERT_TRUE(WaitFor([] { return !ProgramRuns({L"cmd.exe", L"start.exe"}); }, std::chrono::seconds(30)));
+    const std::string logged = ReadBytes(log);
+    EXPECT_EQ(std::count(logged.begin(), logged.end(), '\n'), 1) << logged;
+    EXPECT_NE(logged.find(" ~/edit " + Utf8(name_) + "\t"), std::string::npos) << logged;
 }
 
 TEST_F(LaunchFaults, ALockedScriptIsNeitherChangedNorRun) {
-    const std::string earlier = "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit earlier.bzn\r\n";
+    const std::string earlier = ScriptFor(L"earlier.bzn");
     WriteBytes(script_, earlier);
     {
         win32::UniqueFile lock(::CreateFileW(script_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));

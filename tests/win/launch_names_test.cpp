@@ -86,7 +86,7 @@ std::wstring BlanksCollapsed(const std::wstring& text) {
 
 TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
     const fs::path maps = std::wstring(kMapFolder);
-    const fs::path game = std::wstring(kGameFolder);
+    const fs::path game = GameFolder(kMapFolder);
     TestInstall install({maps, game});
     if (!install.Claimed()) GTEST_SKIP() << install.Why();
     ASSERT_FALSE(StandInGame().empty()) << "set ZELVANE_STANDIN to the stand-in armada2.exe";

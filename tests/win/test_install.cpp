@@ -51,13 +51,21 @@ std::string Quoted(const fs::path& path) { return "\"" + Utf8(path.wstring()) + 
 
 const wchar_t* TestInstall::MarkerName() { return L"zelvane-test-install.txt"; }
 
-TestInstall::TestInstall(std::vector<fs::path> folders) {
+TestInstall::TestInstall(std::vector<fs::path> folders)
+    : localAppData_(std::make_unique<ScratchFolder>(L"zelvane-local-app-data")) {
+    wchar_t players[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", players, MAX_PATH);
+    if (length > 0 && length < MAX_PATH) playersLocalAppData_.assign(players, length);
+    ::SetEnvironmentVariableW(L"LOCALAPPDATA", localAppData_->path().c_str());
     for (const fs::path& folder : folders) {
         if (!Claim(folder)) return;
     }
 }
 
+fs::path TestInstall::LocalAppData() const { return localAppData_->path(); }
+
 TestInstall::~TestInstall() {
+    ::SetEnvironmentVariableW(L"LOCALAPPDATA", playersLocalAppData_.empty() ? nullptr : playersLocalAppData_.c_str());
     for (auto file = written_.rbegin(); file != written_.rend(); ++file) {
         ::SetFileAttributesW(file->c_str(), FILE_ATTRIBUTE_NORMAL);
         ::DeleteFileW(file->c_str());

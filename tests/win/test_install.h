@@ -4,16 +4,21 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace zelvane::testing {
 
+class ScratchFolder;
+
 class TestInstall {
 public:
     // Claims the folders in turn, making the missing ones (and their missing parents), each with a
     // marker file. A folder that exists is taken only when it carries the marker and holds nothing
-    // but what tests wrote there (left over from a run that did not end, and removed now).
+    // but what tests wrote there (left over from a run that did not end, and removed now). While it
+    // lasts, the user's local application data (where Windows keeps the VirtualStore) is a scratch
+    // folder of its own, so that no test reads a player's.
     explicit TestInstall(std::vector<std::filesystem::path> folders);
     TestInstall(const TestInstall&) = delete;
     TestInstall& operator=(const TestInstall&) = delete;
@@ -31,10 +36,15 @@ public:
     // The name of the marker file in every folder a test install made.
     static const wchar_t* MarkerName();
 
+    // The scratch folder that stands for the user's local application data.
+    std::filesystem::path LocalAppData() const;
+
 private:
     bool Claim(const std::filesystem::path& folder);
     void Record(const std::filesystem::path& file);
 
+    std::unique_ptr<ScratchFolder> localAppData_;
+    std::wstring playersLocalAppData_;
     std::vector<std::filesystem::path> claimed_;
     std::vector<std::filesystem::path> written_;
     std::string why_;

@@ -2,11 +2,14 @@
 # demo-install.sh PREFIX STANDIN_EXE [MAP...]
 #
 # Lays out a pretend Star Trek Armada II install in the Wine prefix PREFIX (made first when it is
-# not there yet), as Zelvane expects to find the game:
-#   drive_c/Program Files/Activision/Star Trek Armada II/bzn/   the maps (*.bzn) and their previews (*.bmp)
-#   drive_c/PROGRA~1/ACTIVI~1/STARTR~1/armada2.exe               the stand-in game
-# The game folder is a real folder with that literal short-looking name: Wine's own short names
-# are hashed, so this is the folder the launch script's "cd C:\PROGRA~1\ACTIVI~1\STARTR~1" finds.
+# not there yet), as the game's installer lays it out:
+#   drive_c/Program Files/Activision/Star Trek Armada II/armada2.exe   the stand-in game
+#   drive_c/Program Files/Activision/Star Trek Armada II/bzn/          the maps (*.bzn) and their previews (*.bmp)
+#
+# With ZELVANE_SHORT_PATH=link it also makes the game's 8.3 path C:\PROGRA~1\ACTIVI~1\STARTR~1 lead
+# to the game folder, as it does on a Windows system that made those short names: each short
+# name is a symbolic link to its long sibling (Wine's own short names are hashes, and name
+# nothing a script can use).
 #
 # Without MAP arguments it installs a few sample maps, most with a preview. Each MAP argument is a
 # map file name to create instead, with a preview picture unless the name ends in ":nopreview"
@@ -26,10 +29,15 @@ repo=$(cd "$here/.." && pwd)
 [ -f "$standin" ] || { echo "demo-install.sh: no stand-in at $standin" >&2; exit 1; }
 "$repo/tests/wine/make-prefix.sh" "$prefix"
 
-map_folder="$prefix/drive_c/Program Files/Activision/Star Trek Armada II/bzn"
-game_folder="$prefix/drive_c/PROGRA~1/ACTIVI~1/STARTR~1"
-mkdir -p "$map_folder" "$game_folder"
+game_folder="$prefix/drive_c/Program Files/Activision/Star Trek Armada II"
+map_folder="$game_folder/bzn"
+mkdir -p "$map_folder"
 cp -f "$standin" "$game_folder/armada2.exe"
+if [ "${ZELVANE_SHORT_PATH:-}" = link ]; then
+    ln -sfn "Program Files" "$prefix/drive_c/PROGRA~1"
+    ln -sfn Activision "$prefix/drive_c/Program Files/ACTIVI~1"
+    ln -sfn "Star Trek Armada II" "$prefix/drive_c/Program Files/Activision/STARTR~1"
+fi
 
 # A 160x160 24-bit preview: a night sky with a few stars and, drawn over it, the given shapes.
 draw_preview() {

@@ -15,7 +15,8 @@ ensure_display "$@"
 
 begin_test launch "$@"
 
-game_folder='C:\PROGRA~1\ACTIVI~1\STARTR~1'
+# The game as its installer lays it out: the script names the game folder by its long path.
+game_folder=$game_folder_windows
 
 # The maps; those marked ":nopreview" get no preview picture.
 maps=(
@@ -82,7 +83,7 @@ launch() {
     local zelvane_pids=()
     rm -f "$log"
     # A longer script left from an earlier launch: the new one must replace it whole.
-    printf 'cd %s\r\nstart armada2.exe ~/edit stale.bzn\r\nrem left from an earlier launch\r\n' "$game_folder" \
+    printf '%s\r\nstart armada2.exe ~/edit stale.bzn\r\nrem left from an earlier launch\r\n' "$long_first_line" \
         >"$folder/run.bat"
 
     (cd "$folder" && ZELVANE_STANDIN_QUIET=1 exec wine "$exe" >/dev/null 2>&1) &
@@ -102,7 +103,7 @@ launch() {
     for ((i = 0; i < index; i++)); do keys+=(Down); done
     xdotool key --delay 20 "${keys[@]}" alt+e
 
-    if ! wait_until 10 log_has_line; then
+    if ! wait_until 30 log_has_line; then
         fail "$what: the game was not started (no line in the stand-in's log)"
         not_started=$((not_started + 1))
         mapfile -t zelvane_pids < <(pids_of zelvane.exe)
@@ -139,7 +140,7 @@ launch() {
         fi
     fi
 
-    printf 'cd %s\r\nstart armada2.exe ~/edit %s\r\n' "$game_folder" "$(escaped "$name")" |
+    printf '%s\r\nstart armada2.exe ~/edit %s\r\n' "$long_first_line" "$(escaped "$name")" |
         iconv -f UTF-8 -t "CP$oem_code_page" >"$work/expected.bat"
     if [ ! -f "$folder/run.bat" ]; then
         fail "$what: no run.bat beside zelvane.exe"

@@ -11,6 +11,12 @@ main_title=$(sed -nE 's/^project\(zelvane VERSION ([0-9]+)\.([0-9]+)\.[0-9]+\.([
     "$repo_dir/CMakeLists.txt")
 failures=0
 passes=0
+# The game folder where the game's installer puts it, its 8.3 path as the launch script names it
+# where that path leads there (demo-install.sh links it so with ZELVANE_SHORT_PATH=link; Wine's
+# own short names are hashes), and the script's first line where it does not.
+game_folder_windows='C:\Program Files\Activision\Star Trek Armada II'
+short_game_folder='C:\PROGRA~1\ACTIVI~1\STARTR~1'
+long_first_line="cd \"$game_folder_windows\""
 
 # shellcheck source=scripts/wine-env.sh
 source "$repo_dir/scripts/wine-env.sh"
@@ -46,6 +52,7 @@ begin_test() {
 
 # make_work NAME: the scratch folder work, removed together with the test's Wine when the test ends.
 make_work() {
+    test_name=$1
     work=$(mktemp -d "${TMPDIR:-/tmp}/zelvane-e2e-$1.XXXXXX")
     trap end_test EXIT
 }
@@ -63,6 +70,29 @@ pass() {
 fail() {
     failures=$((failures + 1))
     echo "FAIL: $*"
+    keep_evidence
+}
+
+# What explains a failure, for the first three of a test: a screenshot of the whole display, the
+# stand-in's log and the bytes of every run.bat of the test, kept in
+# ${TMPDIR:-/tmp}/zelvane-e2e-failed-NAME-N.* (the scratch folder goes when the test ends).
+keep_evidence() {
+    [ "$failures" -le 3 ] || return 0
+    local base="${TMPDIR:-/tmp}/zelvane-e2e-failed-${test_name:-e2e}-$failures" file
+    if [ -n "${DISPLAY:-}" ] && import -window root "$base.png" 2>/dev/null; then
+        echo "    screenshot: $base.png"
+    fi
+    if [ -n "${log:-}" ] && [ -f "$log" ]; then
+        cp "$log" "$base.log"
+        echo "    the stand-in's log ($base.log):"
+        sed 's/^/      /' "$log"
+    else
+        echo "    the stand-in's log: none"
+    fi
+    while IFS= read -r -d '' file; do
+        echo "    $file:"
+        od -c "$file" | sed 's/^/      /'
+    done < <(find "${work:-/nonexistent}" -iname run.bat -print0 2>/dev/null)
 }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.
@@ -205,6 +235,9 @@ take_shot() {
 pixel() {
     convert "$shot" -format "%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.r)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.g)],%[fx:int(255*p{$((client_x + $1)),$((client_y + $2))}.b)]" info:
 }
+
+# pixel_is X Y COLOUR: a new shot shows the colour at that client point.
+pixel_is() { take_shot && [ "$(pixel "$1" "$2")" = "$3" ]; }
 
 # click_client X Y: a mouse click at a point of the client area (take_shot found it).
 click_client() {

@@ -122,7 +122,7 @@ else
         if wait_until 20 has_visible_window "$title"; then
             xdotool windowfocus --sync "$(visible_window "$title")"
             xdotool key "$closing_key"
-            if wait_until 10 window_gone "$title"; then pass "$what opens and closes"; else fail "$what did not close"; fi
+            if wait_until 20 window_gone "$title"; then pass "$what opens and closes"; else fail "$what did not close"; fi
         else
             fail "$key showed no $what"
         fi

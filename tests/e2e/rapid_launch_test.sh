@@ -53,7 +53,7 @@ expect_starts() {
         fail "$what: the game started on \"$(echo $got)\", not \"$(echo $want)\""
     fi
     local expected_script
-    expected_script=$(printf 'cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit %s\r\n' "${!#}")
+    expected_script=$(printf '%s\r\nstart armada2.exe ~/edit %s\r\n' "$long_first_line" "${!#}")
     if [ "$(cat "$drive_c/Zelvane/run.bat" 2>/dev/null)" = "$expected_script" ]; then
         pass "$what: run.bat holds the last launch's two lines"
     else

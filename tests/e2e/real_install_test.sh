@@ -3,7 +3,8 @@
 #
 # Runs each Windows-side test program under plain Wine in a prefix that holds a real install of the
 # game, as a player's has: maps with bytes of their own, a preview, a game executable that is not
-# the stand-in, and a C:\armada2-standin.log of someone else's. Each program must pass (its tests
+# the stand-in, maps its editor saved into the VirtualStore, and a C:\armada2-standin.log of
+# someone else's. Each program must pass (its tests
 # that need the game's folders skip, saying which folder stands in the way) and leave every one of
 # those files byte for byte as it was, with nothing added or taken away.
 set -uo pipefail
@@ -23,8 +24,12 @@ started=$(now_ms)
 make_test_prefix "$work/prefix"
 drive_c=$WINEPREFIX/drive_c
 maps="$drive_c/Program Files/Activision/Star Trek Armada II/bzn"
-game="$drive_c/PROGRA~1/ACTIVI~1/STARTR~1"
-mkdir -p "$maps" "$game"
+game="$drive_c/Program Files/Activision/Star Trek Armada II"
+local_app_data=$(cd "$drive_c" && find users -mindepth 3 -maxdepth 3 -path 'users/*/AppData/Local' | head -n 1)
+[ -n "$local_app_data" ] || { fail "the prefix has no user's AppData/Local"; finish; exit; }
+shadow="$drive_c/$local_app_data/VirtualStore/Program Files/Activision/Star Trek Armada II/bzn"
+mkdir -p "$maps" "$shadow"
+printf 'saved by the editor\r\n' >"$shadow/saved in the store.bzn"
 printf 'a map of my own\r\n' >"$maps/my own map.bzn"
 head -c 3000 /dev/urandom >"$maps/Another One.bzn"
 convert -size 160x160 'xc:#336699' -type TrueColor "BMP3:$maps/my own map.bmp"
@@ -34,7 +39,7 @@ printf 'a log that is not ours\n' >"$drive_c/armada2-standin.log"
 
 # Every file and folder of the install, with a checksum for each file.
 snapshot() {
-    (cd "$drive_c" && find "Program Files/Activision" PROGRA~1 armada2-standin.log -print0 2>/dev/null |
+    (cd "$drive_c" && find "Program Files/Activision" "$local_app_data/VirtualStore" armada2-standin.log -print0 2>/dev/null |
         sort -z | xargs -0 -I{} sh -c 'if [ -f "$1" ]; then sha256sum "$1"; else echo "folder $1"; fi' _ {})
 }
 snapshot >"$work/before"

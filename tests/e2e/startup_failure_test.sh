@@ -43,7 +43,7 @@ expect_failure_box() {
     wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1 &
     wine_pid=$!
 
-    if ! wait_until 15 box_is_up; then
+    if ! wait_until 30 box_is_up; then
         fail "$what: no error box titled \"Zelvane\" showed"
         [ "$main_seen" = no ] || fail "$what: the main window showed"
         end_program "$wine_pid"

@@ -604,7 +604,8 @@ EditTimes PressEditMap(const ChildProcess& child, HWND button, const std::wstrin
 int RunEdit(int runs, const std::wstring& zelvaneExe, const std::wstring& mapName) {
     const std::wstring script = zelvaneExe.substr(0, zelvaneExe.find_last_of(L'\\')) + L"\\run.bat";
     const std::string expected =
-        "cd C:\\PROGRA~1\\ACTIVI~1\\STARTR~1\r\nstart armada2.exe ~/edit " + Utf8(mapName) + "\r\n";
+        "cd \"C:\\Program Files\\Activision\\Star Trek Armada II\"\r\nstart armada2.exe ~/edit " + Utf8(mapName) +
+        "\r\n";
     const ChildProcess child(zelvaneExe);
     const HWND window = WaitForFirstPaint(child, Probe(true)).window;
     child.Settle();

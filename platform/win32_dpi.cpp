@@ -45,7 +45,7 @@ void DpiFunctions::AdjustFrame(RECT& rect, DWORD style, DWORD exStyle, int dpi) 
 int ScreenDpi() {
     const WindowDc screen;
     const int dpi = screen ? ::GetDeviceCaps(screen.get(), LOGPIXELSY) : 0;
-    return dpi > 0 ? dpi : USER_DEFAULT_SCREEN_DPI;
+    return dpi > 0 ? dpi : kDefaultScreenDpi;
 }
 
 }  // namespace zelvane::win32

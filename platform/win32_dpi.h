@@ -7,6 +7,12 @@
 
 namespace zelvane::win32 {
 
+// The DPI that a window at 100 % scale has (USER_DEFAULT_SCREEN_DPI), and the message that tells
+// a window its monitor's DPI changed (WM_DPICHANGED, Windows 8.1 and later): XP's headers have
+// neither.
+inline constexpr int kDefaultScreenDpi = 96;
+inline constexpr UINT kDpiChangedMessage = 0x02E0;
+
 class DpiFunctions {
 public:
     // The functions this system's user32 has.

@@ -5,6 +5,22 @@
 
 namespace zelvane::win32 {
 
+namespace {
+
+// Without short names and with larger reads where the system has them (Windows 7 and later); XP
+// refuses those two arguments with ERROR_INVALID_PARAMETER, and gets the plain search.
+constexpr FINDEX_INFO_LEVELS kFindBasic = static_cast<FINDEX_INFO_LEVELS>(1);  // FindExInfoBasic
+constexpr DWORD kFindLargeFetch = 2;                                           // FIND_FIRST_EX_LARGE_FETCH
+
+}  // namespace
+
+UniqueFind FindFirst(const std::wstring& query, WIN32_FIND_DATAW& found) {
+    UniqueFind find(
+        ::FindFirstFileExW(query.c_str(), kFindBasic, &found, FindExSearchNameMatch, nullptr, kFindLargeFetch));
+    if (!find && ::GetLastError() == ERROR_INVALID_PARAMETER) find.reset(::FindFirstFileW(query.c_str(), &found));
+    return find;
+}
+
 // The system matches a pattern against long and short names alike, so it returns at least every
 // entry whose long name matches; ListedNames then keeps only those.
 std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring_view pattern) {
@@ -12,8 +28,7 @@ std::vector<DirectoryEntry> ReadDirectory(std::wstring_view folder, std::wstring
     if (!query.empty() && query.back() != L'\\') query += L'\\';
     query += pattern;
     WIN32_FIND_DATAW found;
-    UniqueFind find(::FindFirstFileExW(query.c_str(), FindExInfoBasic, &found, FindExSearchNameMatch, nullptr,
-                                       FIND_FIRST_EX_LARGE_FETCH));
+    UniqueFind find = FindFirst(query, found);
     std::vector<DirectoryEntry> entries;
     if (!find) {
         if (::GetLastError() == ERROR_FILE_NOT_FOUND) return entries;

@@ -8,8 +8,12 @@
 
 #include "platform/file_list.h"
 #include "platform/runtime.h"
+#include "platform/win32_base.h"
 
 namespace zelvane::win32 {
+
+// The first entry of a search, and the search, as FindFirstFileExW gives them.
+UniqueFind FindFirst(const std::wstring& query, WIN32_FIND_DATAW& found);
 
 // Bare names of the entries of a folder that the pattern matches by their long or short name;
 // fails with 76 when it is no folder.

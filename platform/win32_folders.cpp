@@ -44,8 +44,7 @@ std::wstring LocalAppData() {
 // The folder's path with every junction and link resolved, or nothing where the system has no such
 // call (before Vista) or cannot tell.
 std::optional<std::wstring> FinalPath(std::wstring_view folder) {
-    static const auto getFinalPath =
-        ZELVANE_PROC_ADDRESS(::GetModuleHandleW(L"kernel32.dll"), GetFinalPathNameByHandleW);
+    const auto getFinalPath = ZELVANE_PROC_ADDRESS(::GetModuleHandleW(L"kernel32.dll"), GetFinalPathNameByHandleW);
     if (!getFinalPath) return std::nullopt;
     const UniqueFile handle = OpenFolder(folder);
     if (!handle) return std::nullopt;

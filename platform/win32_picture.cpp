@@ -36,7 +36,7 @@ void Check(HRESULT result) {
 // COM and the imaging component are loaded only when a picture needs them (a plain BMP does not),
 // so that starting the program never waits for them.
 IWICImagingFactory* Win32Runtime::ImagingFactory() {
-    if (!imaging_ && FAILED(com_.CreateInstance(CLSID_WICImagingFactory, IID_PPV_ARGS(imaging_.put())))) {
+    if (!imaging_ && FAILED(com_.CreateInstance(CLSID_WICImagingFactory1, IID_PPV_ARGS(imaging_.put())))) {
         return nullptr;
     }
     return imaging_.get();

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/file_list.h"
 #include "platform/win32_folders.h"
 #include "platform/win32_prompt.h"
 #include "platform/win32_text.h"
@@ -13,12 +14,12 @@ namespace zelvane::win32 {
 
 namespace {
 
+// The extensions are ASCII: folding ASCII letters compares them as the system does.
 bool IsBatchScript(std::wstring_view path) {
     const auto dot = path.find_last_of(L'.');
     if (dot == std::wstring_view::npos) return false;
-    const std::wstring extension(path.substr(dot));
-    return ::CompareStringOrdinal(extension.c_str(), -1, L".bat", -1, TRUE) == CSTR_EQUAL ||
-           ::CompareStringOrdinal(extension.c_str(), -1, L".cmd", -1, TRUE) == CSTR_EQUAL;
+    const std::wstring extension = FoldAscii(path.substr(dot));
+    return extension == L".BAT" || extension == L".CMD";
 }
 
 constexpr wchar_t kScriptVariable[] = L"ZELVANE_SCRIPT";

@@ -8,7 +8,7 @@ packages=(
     # native build and unit tests
     cmake ninja-build g++ googletest
     # cross builds for 64-bit and 32-bit Windows
-    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix
+    g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 gcc-mingw-w64-i686-win32
     mingw-w64-tools
     # sanitizer and fuzzing builds, formatting
     clang libclang-rt-14-dev clang-format

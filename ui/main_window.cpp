@@ -69,7 +69,7 @@ private:
         name.copy(query.lfFaceName, LF_FACESIZE - 1);
         Found found;
         ::EnumFontFamiliesExW(screen_.get(), &query, Note, reinterpret_cast<LPARAM>(&found), 0);
-        const bool usable = found.any && (found.scalable || dpi_ == USER_DEFAULT_SCREEN_DPI);
+        const bool usable = found.any && (found.scalable || dpi_ == kDefaultScreenDpi);
         known_.push_back({name, usable});
         return usable;
     }
@@ -446,7 +446,7 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         case WM_ACTIVATE:
             OnActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
-        case WM_DPICHANGED:
+        case kDpiChangedMessage:
             OnDpiChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
             return 0;
         case WM_DESTROY:

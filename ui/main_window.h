@@ -110,7 +110,7 @@ private:
     Win32Runtime& runtime_;
     const DpiFunctions dpiFunctions_;
     HWND window_ = nullptr;
-    int dpi_ = USER_DEFAULT_SCREEN_DPI;
+    int dpi_ = kDefaultScreenDpi;
     std::array<HWND, kControlCount> children_{};
     std::array<UniqueFont, kFonts.size()> fonts_;
     std::array<PicturePtr, kControlCount> pictures_;

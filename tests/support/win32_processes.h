@@ -37,8 +37,7 @@ inline std::vector<RunningProcess> RunningProcesses() {
 inline bool ProgramRuns(std::initializer_list<std::wstring_view> programs) {
     for (const RunningProcess& process : RunningProcesses()) {
         for (std::wstring_view program : programs) {
-            if (::CompareStringOrdinal(process.program.c_str(), static_cast<int>(process.program.size()),
-                                       program.data(), static_cast<int>(program.size()), TRUE) == CSTR_EQUAL) {
+            if (::lstrcmpiW(process.program.c_str(), std::wstring(program).c_str()) == 0) {
                 return true;
             }
         }

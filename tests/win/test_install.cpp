@@ -10,9 +10,7 @@ namespace zelvane::testing {
 
 namespace {
 
-bool SameName(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), -1, b.c_str(), -1, TRUE) == CSTR_EQUAL;
-}
+bool SameName(const std::wstring& a, const std::wstring& b) { return ::lstrcmpiW(a.c_str(), b.c_str()) == 0; }
 
 fs::path MarkerOf(const fs::path& folder) { return folder / TestInstall::MarkerName(); }
 

@@ -13,10 +13,20 @@ extern "C" {
 std::uintptr_t __stack_chk_guard = zelvane::win32::kBuiltInStackGuard;
 
 // A protected function found its guard overwritten: the stack is not to be trusted, so the program
-// ends at once, without running anything more of its own (the fast-fail interrupt of Windows 8 and
-// later; on Windows 7 the interrupt itself faults, which ends it too).
+// ends at once as a crash, without running anything more of its own and with no exception that a
+// handler could catch. Windows 8 and later (and Wine) have the fast-fail interrupt, which reports
+// STATUS_STACK_BUFFER_OVERRUN to the error reporting. XP and Windows 7 lack it: there int 0x29 is
+// an ordinary interrupt that raises an access violation, which an exception handler or filter
+// could swallow; so where the processor feature says the interrupt is missing the process ends
+// itself with that same status.
 [[noreturn]] void __stack_chk_fail() {
-    __asm__ volatile("int $0x29" : : "c"(FAST_FAIL_STACK_COOKIE_CHECK_FAILURE));
+    constexpr DWORD kFastFailAvailable = 23;          // PF_FASTFAIL_AVAILABLE
+    constexpr unsigned kStackCookieCheckFailure = 2;  // FAST_FAIL_STACK_COOKIE_CHECK_FAILURE
+    constexpr UINT kStackBufferOverrun = 0xC0000409;  // STATUS_STACK_BUFFER_OVERRUN
+    if (::IsProcessorFeaturePresent(kFastFailAvailable)) {
+        __asm__ volatile("int $0x29" : : "c"(kStackCookieCheckFailure));
+    }
+    ::TerminateProcess(::GetCurrentProcess(), kStackBufferOverrun);
     __builtin_unreachable();
 }
 }

@@ -365,6 +365,41 @@ TEST(Runtime, DrawsEachKindOfBmpPixelForPixel) {
 // The stack protector's guard is the process's own before the first statement, not the built-in one.
 TEST(Runtime, DrawsItsOwnStackGuardAtStart) { EXPECT_NE(__stack_chk_guard, win32::kBuiltInStackGuard); }
 
+// A program with the program's guard that overruns a protected buffer ends as a crash, with
+// STATUS_STACK_BUFFER_OVERRUN, whether the system has the fast-fail interrupt or not (XP and
+// Windows 7 have not). Under qemu's emulation (the 32-bit tests) the interrupt is an illegal
+// instruction, which ends the program as a crash too.
+TEST(StackGuard, AnOverrunEndsTheProgramWithStackBufferOverrun) {
+    const char* child = std::getenv("ZELVANE_STACK_OVERRUN");
+    if (!child) GTEST_SKIP() << "set ZELVANE_STACK_OVERRUN to the stack_overrun program";
+    const DWORD kStackBufferOverrun = 0xC0000409;
+    const DWORD kIllegalInstruction = 0xC000001D;
+    const bool emulated = std::getenv("ZELVANE_EMULATED") != nullptr;
+    const struct {
+        const wchar_t* what;
+        const wchar_t* argument;
+        bool fastFail;
+    } rows[] = {{L"with the system's fast-fail interrupt", L"", true},
+                {L"without the fast-fail interrupt", L" no-fast-fail", false}};
+    for (const auto& row : rows) {
+        const std::wstring program = HostPath(child).wstring();
+        std::wstring commandLine = L"\"" + program + L"\" " + std::wstring(100, L'x') + row.argument;
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION process{};
+        ASSERT_TRUE(::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                                     &startup, &process));
+        const win32::UniqueHandle processHandle(process.hProcess);
+        const win32::UniqueHandle thread(process.hThread);
+        ASSERT_EQ(::WaitForSingleObject(process.hProcess, 60000), WAIT_OBJECT_0);
+        DWORD code = 0;
+        ::GetExitCodeProcess(process.hProcess, &code);
+        const bool emulatedInterrupt = emulated && row.fastFail && code == kIllegalInstruction;
+        EXPECT_TRUE(code == kStackBufferOverrun || emulatedInterrupt)
+            << Utf8(row.what) << ": exit code 0x" << std::hex << code;
+    }
+}
+
 // Where SetDefaultDllDirectories is missing (Windows 7 without update KB2533623), the search must
 // still leave out the current folder, where a library saved beside a document would be found.
 TEST(DllSearch, WithoutSetDefaultDllDirectoriesTheCurrentFolderIsLeftOut) {

@@ -99,11 +99,9 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
     std::cout << "names from start value " << start << " (replay with ZELVANE_NAMES_START=" << start << ")\n";
 
     install.Copy(StandInGame(), game / L"armada2.exe");
-    ScratchFolder scratch(L"zelvane-launch-names");
+    const StandInLog standIn(L"zelvane-launch-names");
     const LaunchesEnded launchesEnded;
-    const fs::path log = scratch.path() / L"standin.log";
-    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
-    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", log.c_str());
+    const fs::path& log = standIn.path();
 
     const std::vector<std::wstring> names = GeneratedNames(start, count);
     for (const std::wstring& name : names) install.Write(maps / name, "map");
@@ -166,7 +164,6 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
     }
     EXPECT_EQ(LogLines(log).size(), names.size()) << "a name started more than one program";
     ::DestroyWindow(listBox);
-    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr);
 }
 
 }  // namespace

@@ -12,7 +12,6 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <thread>
 
 #include "platform/runtime.h"
 #include "platform/win32_text.h"
@@ -62,6 +61,13 @@ inline std::string ReadBytes(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
+// A 3 x 2 green PNG, small enough to keep here: a picture that only the imaging component reads.
+inline const std::string kPng(
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x03\x00\x00\x00\x02"
+    "\x01\x03\x00\x00\x00\xa7\xba\xf4\x59\x00\x00\x00\x03\x50\x4c\x54\x45\x00\xff\x00\x34\x5e\xc0\xa8"
+    "\x00\x00\x00\x0c\x49\x44\x41\x54\x08\xd7\x63\x60\x60\x60\x00\x00\x00\x04\x00\x01\x27\x34\x27\x0a"
+    "\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82",
+    84);
 // An uncompressed 24-bit BMP of one colour.
 inline std::string SolidBmp(int width, int height, std::uint8_t red, std::uint8_t green, std::uint8_t blue) {
     pictures::Image image(width, height);
@@ -71,6 +77,24 @@ inline std::string SolidBmp(int width, int height, std::uint8_t red, std::uint8_
     const std::vector<std::uint8_t> bytes = pictures::EncodeBmp24(image);
     return std::string(bytes.begin(), bytes.end());
 }
+
+// The stand-in game's settings for launches, while this lives: it ends at once and logs into a
+// scratch folder of the test's own.
+class StandInLog {
+public:
+    explicit StandInLog(const std::wstring& name) : scratch_(name), path_(scratch_.path() / L"standin.log") {
+        ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+        ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", path_.c_str());
+    }
+    StandInLog(const StandInLog&) = delete;
+    StandInLog& operator=(const StandInLog&) = delete;
+    ~StandInLog() { ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_LOG", nullptr); }
+    const fs::path& path() const { return path_; }
+
+private:
+    ScratchFolder scratch_;
+    fs::path path_;
+};
 
 // Controls whose state a test does not look at.
 struct NullCaption final : CaptionControl {
@@ -120,7 +144,7 @@ inline bool WaitFor(const std::function<bool()>& condition, std::chrono::millise
         if (std::chrono::steady_clock::now() > end) return false;
         MSG message;
         while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) ::DispatchMessageW(&message);
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::Sleep(20);
     }
     return true;
 }

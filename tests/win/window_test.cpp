@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <numeric>
 #include <utility>
 
+#include "core/launcher.h"
+#include "tests/support/import_table.h"
 #include "tests/win/test_install.h"
 #include "tests/win/win_test_support.h"
 #include "ui/main_window.h"
@@ -46,7 +49,8 @@ protected:
     }
 
     const fs::path maps_{std::wstring(kMapFolder)};
-    TestInstall install_{{maps_}};
+    const fs::path game_{GameFolder(kMapFolder)};
+    TestInstall install_{{maps_, game_}};
     Win32Runtime runtime_{kTitle};
     std::unique_ptr<MainWindow> window_;
     bool loaded_ = false;
@@ -113,7 +117,8 @@ TEST_F(MapFolderFixture, FollowsAChangeOfDpi) {
         MainWindow& window = Open(functions);
         ASSERT_TRUE(loaded_);
         RECT suggested{100, 100, 900, 700};
-        ::SendMessageW(window.Handle(), WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+        ::SendMessageW(window.Handle(), win32::kDpiChangedMessage, MAKEWPARAM(144, 144),
+                       reinterpret_cast<LPARAM>(&suggested));
         EXPECT_EQ(window.Dpi(), 144);
         RECT client{};
         ::GetClientRect(window.Handle(), &client);
@@ -231,6 +236,143 @@ TEST_F(MapFolderFixture, LooksTheSameWithoutTheDpiFunctions) {
     EXPECT_EQ(differing, 0u) << "pixels that differ at " << dpi << " DPI";
     // The screenshot is of the window itself: its bars' periwinkle is in it.
     EXPECT_NE(std::count(with.pixels.begin(), with.pixels.end(), 0x8080FFu), 0);
+}
+
+// What an older system lacks, for the rows below: the functions that GetProcAddress does not find,
+// and whether FindFirstFileExW refuses the arguments that came with Windows 7, as XP does.
+struct OlderSystem {
+    std::vector<std::string> missing;
+    bool plainSearchOnly = false;
+    int withheld = 0;  // lookups and searches refused
+};
+OlderSystem* older = nullptr;
+decltype(&::GetProcAddress) systemGetProcAddress = nullptr;
+decltype(&::FindFirstFileExW) systemFindFirstFileExW = nullptr;
+
+FARPROC WINAPI GetProcAddressOfOlderSystem(HMODULE module, LPCSTR name) {
+    const bool byName = reinterpret_cast<std::uintptr_t>(name) > 0xFFFF;
+    if (older && byName && std::find(older->missing.begin(), older->missing.end(), name) != older->missing.end()) {
+        ++older->withheld;
+        ::SetLastError(ERROR_PROC_NOT_FOUND);
+        return nullptr;
+    }
+    return systemGetProcAddress(module, name);
+}
+
+HANDLE WINAPI FindFirstFileExOfOlderSystem(LPCWSTR name, FINDEX_INFO_LEVELS level, LPVOID found,
+                                           FINDEX_SEARCH_OPS search, LPVOID filter, DWORD flags) {
+    if (older && older->plainSearchOnly && (level != FindExInfoStandard || flags != 0)) {
+        ++older->withheld;
+        ::SetLastError(ERROR_INVALID_PARAMETER);
+        return INVALID_HANDLE_VALUE;
+    }
+    return systemFindFirstFileExW(name, level, found, search, filter, flags);
+}
+
+// Everything a user sees of the program: the list, the window after a click on each entry, and
+// what Edit Map wrote and started.
+struct Seen {
+    std::vector<std::wstring> entries;
+    std::vector<std::vector<std::uint32_t>> looks;
+    std::vector<std::vector<std::uint32_t>> previews;  // the pixels of the preview's box
+    std::string script;
+    std::string launched;
+};
+
+// The program on systems older than the newest calls it uses: each row takes something away (a
+// function looked up at run time, the newer arguments of a search, the DPI functions) and the
+// program must list, preview, launch and draw as it does with everything there. Without the
+// imaging component a preview that is no BMP keeps the last picture, as any file that is no picture.
+TEST_F(MapFolderFixture, ListsPreviewsLaunchesAndDrawsTheSameOnOlderSystems) {
+    if (StandInGame().empty()) GTEST_SKIP() << "set ZELVANE_STANDIN to the stand-in armada2.exe";
+    Add(L"a.bzn", "map");
+    Add(L"a.bmp", SolidBmp(160, 160, 255, 0, 255));
+    Add(L"b.bzn", "map");
+    Add(L"b.bmp", kPng);
+    Add(L"c.bzn", "map");
+    install_.Copy(StandInGame(), game_ / L"armada2.exe");
+    const StandInLog standIn(L"zelvane-older-systems");
+    const LaunchesEnded launchesEnded;
+    const fs::path& log = standIn.path();
+
+    ReplacedImport getProcAddress("KERNEL32.dll", "GetProcAddress",
+                                  reinterpret_cast<const void*>(&GetProcAddressOfOlderSystem));
+    ReplacedImport findFirstFileEx("KERNEL32.dll", "FindFirstFileExW",
+                                   reinterpret_cast<const void*>(&FindFirstFileExOfOlderSystem));
+    ASSERT_TRUE(getProcAddress.Replaced() && findFirstFileEx.Replaced());
+    systemGetProcAddress = reinterpret_cast<decltype(systemGetProcAddress)>(getProcAddress.Original());
+    systemFindFirstFileExW = reinterpret_cast<decltype(systemFindFirstFileExW)>(findFirstFileEx.Original());
+
+    // A runtime and a window of its own per row: both keep what they looked up.
+    const auto observe = [&](OlderSystem system, bool dpiFunctions) {
+        older = &system;
+        Seen seen;
+        Win32Runtime runtime(kTitle);
+        MainWindow window(runtime, dpiFunctions ? win32::DpiFunctions::OfSystem() : win32::DpiFunctions::None());
+        window.Create();
+        EXPECT_TRUE(window.Load());
+        const HWND list = window.Child(Role::File1);
+        const auto image1 =
+            std::find_if(kLayout.begin(), kLayout.end(), [](const auto& c) { return c.role == Role::Image1; });
+        const RECT imageBox = window.PixelBox(*image1);
+        for (int i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+            wchar_t entry[MAX_PATH] = {};
+            ::SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(entry));
+            seen.entries.push_back(entry);
+            Click(window, i);
+            const Look look = LookOf(window);
+            seen.looks.push_back(look.pixels);
+            seen.previews.emplace_back();
+            for (LONG y = imageBox.top; y < imageBox.bottom; ++y) {
+                const auto row = look.pixels.begin() + y * look.client.cx;
+                seen.previews.back().insert(seen.previews.back().end(), row + imageBox.left, row + imageBox.right);
+            }
+        }
+        ::DeleteFileW(log.c_str());
+        const HWND editMap = window.Child(Role::Command1);
+        ::SendMessageW(window.Handle(), WM_COMMAND, MAKEWPARAM(::GetDlgCtrlID(editMap), BN_CLICKED),
+                       reinterpret_cast<LPARAM>(editMap));
+        EXPECT_TRUE(WaitFor([&] { return !ReadBytes(log).empty(); }, std::chrono::seconds(30))) << "no launch";
+        WaitFor([] { return !ProgramRuns({L"cmd.exe", L"start.exe"}); }, std::chrono::seconds(30));
+        seen.script = ReadBytes(runtime.AppPath() + L"\\run.bat");
+        seen.launched = ReadBytes(log);
+        if (!system.missing.empty() || system.plainSearchOnly) {
+            EXPECT_GT(system.withheld, 0) << "nothing was taken away";
+        }
+        older = nullptr;
+        return seen;
+    };
+
+    const Seen newest = observe({}, true);
+    ASSERT_EQ(newest.entries, (std::vector<std::wstring>{L"a.bzn", L"b.bzn", L"c.bzn"}));
+    ASSERT_EQ(newest.looks.size(), 3u);
+    ASSERT_NE(newest.looks[1], newest.looks[0]) << "the imaging component did not show the PNG";
+    EXPECT_NE(newest.launched.find(" ~/edit c.bzn\t"), std::string::npos) << newest.launched;
+    const struct {
+        const char* what;
+        OlderSystem system;
+        bool dpiFunctions;
+        bool imaging;
+    } rows[] = {
+        {"without the DPI functions of Windows 10", {}, false, true},
+        {"without GetFinalPathNameByHandleW (XP)", {{"GetFinalPathNameByHandleW"}}, true, true},
+        {"with FindFirstFileExW refusing FindExInfoBasic and a large fetch (XP)", {{}, true}, true, true},
+        {"without CoCreateInstance, so without the imaging component", {{"CoCreateInstance"}}, true, false},
+    };
+    for (const auto& row : rows) {
+        const Seen seen = observe(row.system, row.dpiFunctions);
+        EXPECT_EQ(seen.entries, newest.entries) << row.what;
+        ASSERT_EQ(seen.looks.size(), newest.looks.size()) << row.what;
+        EXPECT_TRUE(seen.looks[0] == newest.looks[0]) << row.what << ": the BMP preview differs";
+        if (row.imaging) {
+            EXPECT_TRUE(seen.looks[1] == newest.looks[1]) << row.what << ": the PNG preview differs";
+        } else {
+            EXPECT_TRUE(seen.previews[1] == newest.previews[0]) << row.what << ": the last picture did not stay";
+        }
+        EXPECT_TRUE(seen.looks[2] == newest.looks[2]) << row.what << ": the window without a preview differs";
+        EXPECT_EQ(seen.script, newest.script) << row.what;
+        EXPECT_EQ(seen.launched, newest.launched) << row.what;
+    }
 }
 
 // The screen after changes of preview, each repainting only what changed: nothing of a bigger

@@ -102,10 +102,9 @@ solid 255,0,0 "$maps/both.bmp"
 printf 'saved again\r\n' >"$shadow/both.bzn"
 solid 255,255,0 "$shadow/both.bmp"
 solid 0,255,0 "$maps/real.bmp"
-printf 'hidden\r\n' >"$shadow/beta.bzn"
-solid 255,0,255 "$shadow/beta.bmp"
-wine attrib +h 'C:\zelvane-local\VirtualStore\Program Files\Activision\Star Trek Armada II\bzn\beta.bzn' \
-    >/dev/null 2>&1
+# Hidden: Wine gives a name that starts with a dot the hidden attribute. Listed, it would come first.
+printf 'hidden\r\n' >"$shadow/.beta.bzn"
+solid 255,0,255 "$shadow/.beta.bmp"
 if start_zelvane; then
     # Home, then Down twice: the list's entries in order, by their previews; a third Down stays.
     previews=("alpha.bzn, only in the store|0,0,255" "both.bzn, the store's preview|255,255,0"

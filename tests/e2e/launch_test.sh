@@ -88,7 +88,7 @@ launch() {
 
     (cd "$folder" && ZELVANE_STANDIN_QUIET=1 exec wine "$exe" >/dev/null 2>&1) &
     local wine_pid=$!
-    if ! wait_until 30 has_visible_window "$main_title"; then
+    if ! wait_until 60 has_visible_window "$main_title"; then
         fail "$what: the Zelvane window did not show"
         end_program "$wine_pid"
         stop_wine

@@ -74,7 +74,8 @@ fail() {
 }
 
 # What explains a failure, for the first three of a test: a screenshot of the whole display, the
-# stand-in's log and the bytes of every run.bat of the test, kept in
+# stand-in's log, the bytes of every run.bat of the test and the programs running in its prefix,
+# kept in
 # ${TMPDIR:-/tmp}/zelvane-e2e-failed-NAME-N.* (the scratch folder goes when the test ends).
 keep_evidence() {
     [ "$failures" -le 3 ] || return 0
@@ -93,6 +94,9 @@ keep_evidence() {
         echo "    $file:"
         od -c "$file" | sed 's/^/      /'
     done < <(find "${work:-/nonexistent}" -iname run.bat -print0 2>/dev/null)
+    if [ -n "${WINEPREFIX:-}" ]; then
+        echo "    running in the prefix: $(prefix_processes | cut -f2 | sort | uniq -c | xargs)"
+    fi
 }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.
@@ -184,7 +188,7 @@ start_zelvane() {
     rm -f "$log"
     (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1) &
     wine_pid=$!
-    if ! wait_until 30 has_visible_window "$main_title"; then
+    if ! wait_until 60 has_visible_window "$main_title"; then
         fail "the Zelvane window did not show"
         return 1
     fi

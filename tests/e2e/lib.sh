@@ -76,10 +76,10 @@ fail() {
 # What explains a failure, for the first three of a test: a screenshot of the whole display, the
 # stand-in's log, the bytes of every run.bat of the test and the programs running in its prefix,
 # kept in
-# ${TMPDIR:-/tmp}/zelvane-e2e-failed-NAME-N.* (the scratch folder goes when the test ends).
+# ${TMPDIR:-/tmp}/zelvane-e2e-failed-NAME-PID-N.* (the scratch folder goes when the test ends).
 keep_evidence() {
     [ "$failures" -le 3 ] || return 0
-    local base="${TMPDIR:-/tmp}/zelvane-e2e-failed-${test_name:-e2e}-$failures" file
+    local base="${TMPDIR:-/tmp}/zelvane-e2e-failed-${test_name:-e2e}-$$-$failures" file
     if [ -n "${DISPLAY:-}" ] && import -window root "$base.png" 2>/dev/null; then
         echo "    screenshot: $base.png"
     fi

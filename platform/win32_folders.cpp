@@ -88,7 +88,9 @@ std::wstring FoldCase(std::wstring_view name) {
 std::vector<std::wstring> ShadowFolders(std::wstring_view folder) {
     std::vector<std::wstring> shadows;
     const std::wstring localAppData = LocalAppData();
-    if (localAppData.empty()) return shadows;
+    // No VirtualStore at all (XP, Wine, a user whose programs never were virtualized): no shadow,
+    // and no need to resolve the folder's final path, which costs more than the rest together.
+    if (localAppData.empty() || !IsFolder(localAppData + L"\\VirtualStore")) return shadows;
     const std::optional<std::wstring> own = VirtualStoreShadow(localAppData, folder);
     if (own && IsFolder(*own)) shadows.push_back(*own);
     // Through a junction (Program Files to Program Files (x86), say) the system virtualizes the

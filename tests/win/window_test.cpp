@@ -291,6 +291,8 @@ TEST_F(MapFolderFixture, ListsPreviewsLaunchesAndDrawsTheSameOnOlderSystems) {
     Add(L"b.bmp", kPng);
     Add(L"c.bzn", "map");
     install_.Copy(StandInGame(), game_ / L"armada2.exe");
+    // A user whose programs were virtualized before: the map folder's final path is looked up.
+    fs::create_directory(install_.LocalAppData() / L"VirtualStore");
     const StandInLog standIn(L"zelvane-older-systems");
     const LaunchesEnded launchesEnded;
     const fs::path& log = standIn.path();

@@ -86,10 +86,12 @@ launch() {
     printf '%s\r\nstart armada2.exe ~/edit stale.bzn\r\nrem left from an earlier launch\r\n' "$long_first_line" \
         >"$folder/run.bat"
 
-    (cd "$folder" && ZELVANE_STANDIN_QUIET=1 exec wine "$exe" >/dev/null 2>&1) &
+    (cd "$folder" && ZELVANE_STANDIN_QUIET=1 exec wine "$exe" >/dev/null 2>"$work/wine.err") &
     local wine_pid=$!
     if ! wait_until 60 has_visible_window "$main_title"; then
-        fail "$what: the Zelvane window did not show"
+        local state="the program still runs"
+        kill -0 "$wine_pid" 2>/dev/null || { wait "$wine_pid"; state="the program ended with exit code $?"; }
+        fail "$what: the Zelvane window did not show in 60 s; $state"
         end_program "$wine_pid"
         stop_wine
         return

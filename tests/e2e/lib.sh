@@ -94,6 +94,9 @@ keep_evidence() {
         echo "    $file:"
         od -c "$file" | sed 's/^/      /'
     done < <(find "${work:-/nonexistent}" -iname run.bat -print0 2>/dev/null)
+    if [ -s "${work:-/nonexistent}/wine.err" ]; then
+        echo "    Wine's last output: $(tail -c 400 "$work/wine.err" | tr '\n' ' ')"
+    fi
     if [ -n "${WINEPREFIX:-}" ]; then
         echo "    running in the prefix: $(prefix_processes | cut -f2 | sort | uniq -c | xargs)"
     fi
@@ -186,10 +189,15 @@ periwinkle='128,128,255'
 # clears the stand-in's log ($log) first, and sets window and wine_pid.
 start_zelvane() {
     rm -f "$log"
-    (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1) &
+    (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>"$work/wine.err") &
     wine_pid=$!
     if ! wait_until 60 has_visible_window "$main_title"; then
-        fail "the Zelvane window did not show"
+        if kill -0 "$wine_pid" 2>/dev/null; then
+            fail "the Zelvane window did not show in 60 s; the program still runs"
+        else
+            wait "$wine_pid"
+            fail "the Zelvane window did not show; the program ended with exit code $?"
+        fi
         return 1
     fi
     window=$(visible_window "$main_title")

@@ -40,11 +40,17 @@ program_ended() {
 expect_failure_box() {
     local what=$1 number=$2
     main_seen=no
-    wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>&1 &
+    wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>"$work/wine.err" &
     wine_pid=$!
 
     if ! wait_until 30 box_is_up; then
-        fail "$what: no error box titled \"Zelvane\" showed"
+        if program_ended; then
+            wait "$wine_pid"
+            fail "$what: no error box titled \"Zelvane\" showed; the program ended with exit code $?," \
+                "Wine said: $(tail -c 400 "$work/wine.err" | tr '\n' ' ')"
+        else
+            fail "$what: no error box titled \"Zelvane\" showed in 30 s; the program still runs"
+        fi
         [ "$main_seen" = no ] || fail "$what: the main window showed"
         end_program "$wine_pid"
         stop_wine

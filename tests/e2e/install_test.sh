@@ -26,12 +26,13 @@ shot=$work/shot.png
 log_has_line() { [ -s "$log" ] && [ "$(tail -c 1 "$log" | od -An -c | tr -d ' ')" = '\n' ]; }
 
 # new_install NAME [MAP...]: a prefix of its own with the game laid out by demo-install.sh
-# (ZELVANE_SHORT_PATH passed on), and zelvane.exe in C:\Zelvane.
+# (ZELVANE_SHORT_PATH passed on), and zelvane.exe in C:\Zelvane; the user's local application
+# data is C:\$local_app_data where that is set.
 new_install() {
     local name=$1
     shift
     [ -z "${WINEPREFIX:-}" ] || stop_wine
-    make_test_prefix "$work/prefix-$name"
+    make_test_prefix "$work/prefix-$name" "${local_app_data:-}"
     "$repo_dir/scripts/demo-install.sh" "$WINEPREFIX" "$standin_exe" "$@"
     drive_c=$WINEPREFIX/drive_c
     log=$drive_c/armada2-standin.log
@@ -87,10 +88,8 @@ for row in "${layouts[@]}"; do
     stop_zelvane
 done
 
-# The VirtualStore: the user's local application data named in the prefix's registry before any
-# of its programs runs (Wine reads it when its server starts).
-new_install store alpha.bzn:nopreview both.bzn:nopreview real.bzn:nopreview
-sed -i 's/^"Local AppData"=.*/"Local AppData"="C:\\\\zelvane-local"/' "$WINEPREFIX/user.reg"
+# The VirtualStore, in a local application data folder of the test's own.
+local_app_data=zelvane-local new_install store alpha.bzn:nopreview both.bzn:nopreview real.bzn:nopreview
 shadow="$drive_c/zelvane-local/VirtualStore/Program Files/Activision/Star Trek Armada II/bzn"
 mkdir -p "$shadow"
 maps="$game/bzn"

@@ -20,6 +20,8 @@ long_first_line="cd \"$game_folder_windows\""
 
 # shellcheck source=scripts/wine-env.sh
 source "$repo_dir/scripts/wine-env.sh"
+# Wine's own diagnoses of why a program could not make a window reach the test's logs.
+export WINEDEBUG=-all,err+winediag
 
 # Without a display, runs the calling script again inside its own Xvfb.
 ensure_display() {
@@ -112,10 +114,12 @@ wait_until() {
     done
 }
 
-# make_test_prefix DIR: a fresh Wine prefix for this test in DIR. With ZELVANE_WINEPREFIX set (as
-# ctest does), that prefix is made once and copied, which is much quicker than a new wineboot.
+# make_test_prefix DIR [LOCAL_APP_DATA]: a fresh Wine prefix for this test in DIR. With
+# ZELVANE_WINEPREFIX set (as ctest does), that prefix is made once and copied, which is much quicker
+# than a new wineboot. LOCAL_APP_DATA, a folder of the prefix's drive C: ("zelvane-local"), becomes
+# the user's local application data: Wine reads it from the registry when its server starts.
 make_test_prefix() {
-    local dir=$1
+    local dir=$1 local_app_data=${2:-}
     if [ -n "${ZELVANE_WINEPREFIX:-}" ]; then
         "$repo_dir/tests/wine/make-prefix.sh" "$ZELVANE_WINEPREFIX"
         WINEPREFIX=$ZELVANE_WINEPREFIX wineserver -w
@@ -124,6 +128,26 @@ make_test_prefix() {
         "$repo_dir/tests/wine/make-prefix.sh" "$dir"
     fi
     export WINEPREFIX=$dir
+    if [ -n "$local_app_data" ]; then
+        sed -i "s/^\"Local AppData\"=.*/\"Local AppData\"=\"C:\\\\\\\\$local_app_data\"/" "$dir/user.reg"
+        mkdir -p "$dir/drive_c/$local_app_data"
+    fi
+    warm_prefix
+}
+
+# warm_prefix: starts the prefix's own processes, Wine's services and its desktop (explorer.exe),
+# with a program that asks for the desktop and ends at once, and waits until the desktop runs.
+# The first window of a prefix otherwise waits for all that, and on a starved machine Wine gives
+# up on its desktop: the window cannot be made, nor an error box, and the program ends with 75
+# having shown nothing. Tests that start a program by a key or a click need its window.
+warm_prefix() {
+    [ -n "${standin_exe:-}" ] || return 0
+    local try
+    for try in 1 2 3; do
+        ZELVANE_STANDIN_SHOW_TEXT=zelvane-warm-up wine "$standin_exe" >/dev/null 2>>"$work/wine.err"
+        wait_until 30 any_running explorer.exe && return 0
+    done
+    fail "Wine's desktop process did not start in the test's prefix"
 }
 
 # The live processes of this test's prefix, one "pid<TAB>program" line each, the program being

@@ -139,9 +139,12 @@ make_test_prefix() {
 # with a program that asks for the desktop and ends at once, and waits until the desktop runs.
 # The first window of a prefix otherwise waits for all that, and on a starved machine Wine gives
 # up on its desktop: the window cannot be made, nor an error box, and the program ends with 75
-# having shown nothing. Tests that start a program by a key or a click need its window.
+# having shown nothing. Tests that start a program by a key or a click need its window. The
+# prefix's server is kept running until the test stops it, so that the desktop stays up between
+# the test's programs.
 warm_prefix() {
     [ -n "${standin_exe:-}" ] || return 0
+    wineserver -p 2>/dev/null
     local try
     for try in 1 2 3; do
         ZELVANE_STANDIN_SHOW_TEXT=zelvane-warm-up wine "$standin_exe" >/dev/null 2>>"$work/wine.err"

@@ -91,7 +91,6 @@ window_gone() { ! has_visible_window "$1"; }
 
 dpi=96
 shot=$work/shot.png
-pixel_is() { take_shot && [ "$(pixel "$1" "$2")" = "$3" ]; }
 
 # Started from its own folder, as a double click does: the planted libraries lie in the program's
 # folder and in the current folder.

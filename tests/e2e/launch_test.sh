@@ -93,7 +93,7 @@ launch() {
         kill -0 "$wine_pid" 2>/dev/null || { wait "$wine_pid"; state="the program ended with exit code $?"; }
         fail "$what: the Zelvane window did not show in 60 s; $state"
         end_program "$wine_pid"
-        stop_wine
+        restart_wine
         return
     fi
     local window
@@ -110,7 +110,7 @@ launch() {
         not_started=$((not_started + 1))
         mapfile -t zelvane_pids < <(pids_of zelvane.exe)
         end_program "$wine_pid" "${zelvane_pids[@]}"
-        stop_wine
+        restart_wine
         return
     fi
     # Whatever the script could still start has started once the script's programs are gone.

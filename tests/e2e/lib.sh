@@ -136,21 +136,30 @@ make_test_prefix() {
 }
 
 # warm_prefix: starts the prefix's own processes, Wine's services and its desktop (explorer.exe),
-# with a program that asks for the desktop and ends at once, and waits until the desktop runs.
-# The first window of a prefix otherwise waits for all that, and on a starved machine Wine gives
-# up on its desktop: the window cannot be made, nor an error box, and the program ends with 75
-# having shown nothing. Tests that start a program by a key or a click need its window. The
-# prefix's server is kept running until the test stops it, so that the desktop stays up between
-# the test's programs.
+# and keeps the desktop running until the test stops the prefix's Wine. The first window of a
+# prefix otherwise waits for all that, and on a starved machine Wine gives up on its desktop: the
+# window cannot be made, nor an error box, and the program ends with 75 having shown nothing. Wine
+# also closes its desktop about a second after the last program using it has ended, so between two
+# of a test's programs the next would start it again: the stand-in, copied as keep-desktop.exe so
+# that no test takes it for the game, uses the desktop for as long as the prefix runs.
 warm_prefix() {
     [ -n "${standin_exe:-}" ] || return 0
-    wineserver -p 2>/dev/null
-    local try
+    cp "$standin_exe" "$work/keep-desktop.exe"
+    local try keeper
     for try in 1 2 3; do
-        ZELVANE_STANDIN_SHOW_TEXT=zelvane-warm-up wine "$standin_exe" >/dev/null 2>>"$work/wine.err"
-        wait_until 30 any_running explorer.exe && return 0
+        ZELVANE_STANDIN_KEEP_DESKTOP=1 wine "$work/keep-desktop.exe" </dev/null >/dev/null 2>>"$work/wine.err" &
+        keeper=$!
+        wait_until 60 any_running explorer.exe && return 0
+        end_program "$keeper"
     done
     fail "Wine's desktop process did not start in the test's prefix"
+}
+
+# restart_wine: ends whatever still runs in this test's prefix, after a failure, and starts its
+# desktop again for the test's next program.
+restart_wine() {
+    stop_wine
+    warm_prefix
 }
 
 # The live processes of this test's prefix, one "pid<TAB>program" line each, the program being

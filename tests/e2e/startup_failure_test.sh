@@ -53,7 +53,7 @@ expect_failure_box() {
         fi
         [ "$main_seen" = no ] || fail "$what: the main window showed"
         end_program "$wine_pid"
-        stop_wine
+        restart_wine
         return
     fi
     local text
@@ -73,7 +73,7 @@ expect_failure_box() {
     if ! wait_until 20 program_ended; then
         fail "$what: the program did not end after Enter on the box"
         end_program "$wine_pid"
-        stop_wine
+        restart_wine
         return
     fi
     wait "$wine_pid"

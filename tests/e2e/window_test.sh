@@ -225,6 +225,7 @@ if [ -n "${ZELVANE_EMULATED:-}" ]; then
 else
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
     wineserver -w
+    warm_prefix
     dpi=144
     if start_zelvane; then
         take_shot

@@ -16,6 +16,11 @@
 // Test aid: with ZELVANE_STANDIN_HOLD=<path> set, it logs nothing and instead opens that file
 // without sharing it, holds it for 300 ms and exits, as a virus scanner or a search indexer does
 // with a new file.
+//
+// Test aid: with ZELVANE_STANDIN_KEEP_DESKTOP set, it logs nothing, asks for the desktop window
+// (which starts Wine's desktop process where none runs) and then waits until it is ended. Wine
+// closes its desktop about a second after the last program that uses it has ended, and the next
+// window must then wait for a new one; a test keeps one running beside its programs.
 #ifndef UNICODE
 #define UNICODE
 #endif
@@ -42,6 +47,7 @@ constexpr wchar_t kWindowClass[] = L"ZelvaneArmada2StandIn";
 constexpr wchar_t kShowTextVariable[] = L"ZELVANE_STANDIN_SHOW_TEXT";
 constexpr wchar_t kHoldVariable[] = L"ZELVANE_STANDIN_HOLD";
 constexpr DWORD kHoldMilliseconds = 300;
+constexpr wchar_t kKeepDesktopVariable[] = L"ZELVANE_STANDIN_KEEP_DESKTOP";
 
 std::wstring CurrentFolder() {
     const DWORD needed = GetCurrentDirectoryW(0, nullptr);
@@ -132,6 +138,12 @@ int HoldFile(const std::wstring& path) {
     return 0;
 }
 
+int KeepDesktop() {
+    GetDesktopWindow();
+    Sleep(INFINITE);
+    return 0;
+}
+
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
@@ -178,6 +190,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     if (!showTextOf.empty()) return ShowWindowText(showTextOf);
     const std::wstring hold = Variable(kHoldVariable);
     if (!hold.empty()) return HoldFile(hold);
+    if (GetEnvironmentVariableW(kKeepDesktopVariable, nullptr, 0) != 0) return KeepDesktop();
     const std::wstring commandLine = GetCommandLineW();
     if (!AppendLogLine(commandLine, CurrentFolder(), showCommand)) return 2;
     if (GetEnvironmentVariableW(kQuietVariable, nullptr, 0) != 0) return 0;

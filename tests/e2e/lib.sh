@@ -141,19 +141,32 @@ make_test_prefix() {
 # window cannot be made, nor an error box, and the program ends with 75 having shown nothing. Wine
 # also closes its desktop about a second after the last program using it has ended, so between two
 # of a test's programs the next would start it again: the stand-in, copied as keep-desktop.exe so
-# that no test takes it for the game, uses the desktop for as long as the prefix runs.
+# that no test takes it for the game, keeps a hidden window for as long as the prefix runs. It says
+# "ready" once it has that window; a desktop that came up without its display driver (seen on a
+# starved machine: "Make sure that your X server is running") gives it none, and Wine is started
+# again.
 warm_prefix() {
     [ -n "${standin_exe:-}" ] || return 0
     cp "$standin_exe" "$work/keep-desktop.exe"
     local try keeper
     for try in 1 2 3; do
-        ZELVANE_STANDIN_KEEP_DESKTOP=1 wine "$work/keep-desktop.exe" </dev/null >/dev/null 2>>"$work/wine.err" &
+        rm -f "$work/keep-desktop.out"
+        ZELVANE_STANDIN_KEEP_DESKTOP=1 wine "$work/keep-desktop.exe" </dev/null >"$work/keep-desktop.out" \
+            2>>"$work/wine.err" &
         keeper=$!
-        wait_until 60 any_running explorer.exe && return 0
+        if wait_until 60 keeper_settled "$keeper" && keeper_ready; then
+            return 0
+        fi
+        echo "note: Wine's desktop gave no window (try $try), Wine is started again;" \
+            "Wine said: $(tail -c 300 "$work/wine.err" | tr '\n' ' ')"
         end_program "$keeper"
+        stop_wine
     done
-    fail "Wine's desktop process did not start in the test's prefix"
+    fail "Wine's desktop could not make a window in the test's prefix"
 }
+
+keeper_ready() { grep -qs '^ready' "$work/keep-desktop.out"; }
+keeper_settled() { keeper_ready || ! kill -0 "$1" 2>/dev/null; }
 
 # restart_wine: ends whatever still runs in this test's prefix, after a failure, and starts its
 # desktop again for the test's next program.

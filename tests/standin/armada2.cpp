@@ -17,10 +17,11 @@
 // without sharing it, holds it for 300 ms and exits, as a virus scanner or a search indexer does
 // with a new file.
 //
-// Test aid: with ZELVANE_STANDIN_KEEP_DESKTOP set, it logs nothing, asks for the desktop window
-// (which starts Wine's desktop process where none runs) and then waits until it is ended. Wine
-// closes its desktop about a second after the last program that uses it has ended, and the next
-// window must then wait for a new one; a test keeps one running beside its programs.
+// Test aid: with ZELVANE_STANDIN_KEEP_DESKTOP set, it logs nothing, makes a hidden top-level window
+// (which starts Wine's desktop process where none runs), writes "ready" and a line feed to standard
+// output once it has one, and then keeps it until it is ended; it exits with 3 where no window can
+// be made. Wine closes its desktop about a second after the last program that uses it has ended,
+// and the next window must then wait for a new one; a test keeps one running beside its programs.
 #ifndef UNICODE
 #define UNICODE
 #endif
@@ -139,8 +140,16 @@ int HoldFile(const std::wstring& path) {
 }
 
 int KeepDesktop() {
-    GetDesktopWindow();
-    Sleep(INFINITE);
+    // A top-level window, not a message-only one: only those need the desktop's display driver.
+    HWND window =
+        CreateWindowExW(WS_EX_TOOLWINDOW, L"STATIC", L"", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    if (window == nullptr) return 3;
+    const HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD written = 0;
+    if (out != nullptr && out != INVALID_HANDLE_VALUE) WriteFile(out, "ready\n", 6, &written, nullptr);
+    // Messages are answered, so that nothing sent to every window waits on this one.
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
     return 0;
 }
 

@@ -15,7 +15,8 @@
 //
 // Test aid: with ZELVANE_STANDIN_HOLD=<path> set, it logs nothing and instead opens that file
 // without sharing it, holds it for 300 ms and exits, as a virus scanner or a search indexer does
-// with a new file.
+// with a new file. With ZELVANE_STANDIN_HELD_EVENT=<name> set too, it sets the event of that name
+// once it holds the file, so that a test can act within the hold without polling for it.
 //
 // Test aid: with ZELVANE_STANDIN_KEEP_DESKTOP set, it logs nothing, makes a hidden top-level window
 // (which starts Wine's desktop process where none runs), writes "ready" and a line feed to standard
@@ -47,6 +48,7 @@ constexpr std::wstring_view kEditSwitch = L"~/edit ";
 constexpr wchar_t kWindowClass[] = L"ZelvaneArmada2StandIn";
 constexpr wchar_t kShowTextVariable[] = L"ZELVANE_STANDIN_SHOW_TEXT";
 constexpr wchar_t kHoldVariable[] = L"ZELVANE_STANDIN_HOLD";
+constexpr wchar_t kHeldEventVariable[] = L"ZELVANE_STANDIN_HELD_EVENT";
 constexpr DWORD kHoldMilliseconds = 300;
 constexpr wchar_t kKeepDesktopVariable[] = L"ZELVANE_STANDIN_KEEP_DESKTOP";
 
@@ -130,10 +132,16 @@ int ShowWindowText(const std::wstring& title) {
     return search.found.empty() ? 1 : 0;
 }
 
-int HoldFile(const std::wstring& path) {
+int HoldFile(const std::wstring& path, const std::wstring& heldEvent) {
     const HANDLE file =
         CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return 1;
+    if (!heldEvent.empty()) {
+        if (const HANDLE held = OpenEventW(EVENT_MODIFY_STATE, FALSE, heldEvent.c_str())) {
+            SetEvent(held);
+            CloseHandle(held);
+        }
+    }
     Sleep(kHoldMilliseconds);
     CloseHandle(file);
     return 0;
@@ -198,7 +206,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand) {
     const std::wstring showTextOf = Variable(kShowTextVariable);
     if (!showTextOf.empty()) return ShowWindowText(showTextOf);
     const std::wstring hold = Variable(kHoldVariable);
-    if (!hold.empty()) return HoldFile(hold);
+    if (!hold.empty()) return HoldFile(hold, Variable(kHeldEventVariable));
     if (GetEnvironmentVariableW(kKeepDesktopVariable, nullptr, 0) != 0) return KeepDesktop();
     const std::wstring commandLine = GetCommandLineW();
     if (!AppendLogLine(commandLine, CurrentFolder(), showCommand)) return 2;

@@ -158,7 +158,13 @@ TEST_F(LaunchFaults, ALongNameIsWrittenWhole) {
 // it without sharing) delays the launch; it neither loses it nor runs the old script.
 TEST_F(LaunchFaults, AScriptHeldForAMomentIsStillWrittenAndRun) {
     WriteBytes(script_, "cd C:\\\r\nstart armada2.exe ~/edit earlier.bzn\r\n");
+    // The stand-in says when it holds the script: polling for the hold can miss all of its 300 ms
+    // on a busy machine.
+    const std::wstring heldName = L"zelvane-test-script-held-" + std::to_wstring(::GetCurrentProcessId());
+    const win32::UniqueHandle held(::CreateEventW(nullptr, TRUE, FALSE, heldName.c_str()));
+    ASSERT_TRUE(held);
     ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HOLD", script_.c_str());
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HELD_EVENT", heldName.c_str());
     STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION holder{};
@@ -166,16 +172,11 @@ TEST_F(LaunchFaults, AScriptHeldForAMomentIsStillWrittenAndRun) {
     const BOOL started = ::CreateProcessW(StandInGame().c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0,
                                           nullptr, nullptr, &startup, &holder);
     ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HOLD", nullptr);
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_HELD_EVENT", nullptr);
     ASSERT_TRUE(started);
     const win32::UniqueHandle process(holder.hProcess);
     const win32::UniqueHandle thread(holder.hThread);
-    const auto held = [&] {
-        const win32::UniqueFile probe(::CreateFileW(script_.c_str(), GENERIC_READ,
-                                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                                    OPEN_EXISTING, 0, nullptr));
-        return !probe && ::GetLastError() == ERROR_SHARING_VIOLATION;
-    };
-    ASSERT_TRUE(WaitFor(held, std::chrono::seconds(20))) << "the stand-in never held the script";
+    ASSERT_EQ(::WaitForSingleObject(held.get(), 20000), WAIT_OBJECT_0) << "the stand-in never held the script";
     file1_->SetListIndex(0);
     ASSERT_TRUE(form_->Raise(FormEvent::Command1Click));
     EXPECT_EQ(ReadBytes(script_), ScriptFor(name_));

@@ -144,7 +144,8 @@ make_test_prefix() {
 # that no test takes it for the game, keeps a hidden window for as long as the prefix runs. It says
 # "ready" once it has that window; a desktop that came up without its display driver (seen on a
 # starved machine: "Make sure that your X server is running") gives it none, and Wine is started
-# again.
+# again. After three tries the test ends there, with that one failure: without a desktop every
+# later step would fail too, each only at its deadline.
 warm_prefix() {
     [ -n "${standin_exe:-}" ] || return 0
     cp "$standin_exe" "$work/keep-desktop.exe"
@@ -162,7 +163,9 @@ warm_prefix() {
         end_program "$keeper"
         stop_wine
     done
-    fail "Wine's desktop could not make a window in the test's prefix"
+    fail "Wine's desktop could not make a window in the test's prefix; the test stops here"
+    finish
+    exit 1
 }
 
 keeper_ready() { grep -qs '^ready' "$work/keep-desktop.out"; }

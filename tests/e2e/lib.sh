@@ -124,6 +124,7 @@ make_test_prefix() {
         "$repo_dir/tests/wine/make-prefix.sh" "$ZELVANE_WINEPREFIX"
         WINEPREFIX=$ZELVANE_WINEPREFIX wineserver -w
         cp -a "$ZELVANE_WINEPREFIX" "$dir"
+        drop_test_installs "$dir"
     else
         "$repo_dir/tests/wine/make-prefix.sh" "$dir"
     fi
@@ -133,6 +134,24 @@ make_test_prefix() {
         mkdir -p "$dir/drive_c/$local_app_data"
     fi
     warm_prefix
+}
+
+# drop_test_installs PREFIX: removes from a copy of the tests' prefix the folders that a test
+# install of the Windows-side tests made there (each carries that install's marker file) and that a
+# killed run left behind. Those tests take such leftovers back as their own; in a copy they would be
+# maps and marker files in the game's folders that no player's install has.
+drop_test_installs() {
+    local marker folder
+    local -a markers
+    mapfile -d '' markers < <(find "$1/drive_c" -name zelvane-test-install.txt -print0)
+    for marker in "${markers[@]}"; do
+        folder=${marker%/*}
+        # The outermost of them only: it holds the others.
+        if [ -d "$folder" ] && [ ! -f "${folder%/*}/zelvane-test-install.txt" ]; then
+            echo "note: the tests' prefix holds a test install that a killed run left: ${folder#"$1"/}; this test's copy goes without it"
+            rm -rf "$folder"
+        fi
+    done
 }
 
 # warm_prefix: starts the prefix's own processes, Wine's services and its desktop (explorer.exe),

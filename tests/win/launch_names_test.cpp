@@ -30,6 +30,29 @@ std::vector<std::pair<std::wstring, std::wstring>> LogLines(const fs::path& log)
     return lines;
 }
 
+// The launch script as it stands: its bytes, or that there is none.
+std::string ScriptState(const fs::path& script) {
+    std::error_code error;
+    return fs::exists(script, error) ? "\"" + ReadBytes(script) + "\"" : "no script";
+}
+
+// What explains a press that started no game: whether its script was written, and which of the
+// launch's programs still run.
+std::string PressEvidence(const fs::path& script, const std::string& before) {
+    const std::string now = ScriptState(script);
+    std::string evidence =
+        now == before ? "run.bat is as it was before the press: " + now : "run.bat was written since the press: " + now;
+    evidence += "; running:";
+    for (const RunningProcess& process : RunningProcesses()) {
+        for (const wchar_t* program : {L"cmd.exe", L"start.exe", L"armada2.exe", L"conhost.exe"}) {
+            if (::lstrcmpiW(process.program.c_str(), program) == 0) {
+                evidence += " " + Utf8(process.program) + " (" + std::to_string(process.id) + ")";
+            }
+        }
+    }
+    return evidence;
+}
+
 // Map names drawn from every character a Windows file name may hold, with the interpreter's
 // special ones weighted up, blanks at either end, lengths 1 to 200.
 std::vector<std::wstring> GeneratedNames(std::uint32_t start, int count) {
@@ -119,11 +142,13 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
         EXPECT_TRUE(fs::exists(maps / name)) << "could not write " << Utf8(name);
     }
     ASSERT_EQ(file1.ListCount(), static_cast<int>(names.size()));
+    const fs::path scriptFile = runtime.AppPath() + L"\\run.bat";
 
     for (int index = 0; index < file1.ListCount(); ++index) {
         const std::wstring name = file1.List(index);
         const std::string shown = Utf8(name);
         const std::size_t before = LogLines(log).size();
+        const std::string scriptBefore = ScriptState(scriptFile);
         file1.SetListIndex(index);
         ASSERT_TRUE(form.Raise(FormEvent::Command1Click));
         // A press waits for the last launch's interpreter to end; as the program's message loop
@@ -134,7 +159,7 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
                 return LogLines(log).size() > before;
             },
             std::chrono::seconds(20)))
-            << "the game never started for " << shown;
+            << "the game never started for " << shown << "; " << PressEvidence(scriptFile, scriptBefore);
         // Whatever the script could start has started once the interpreter is gone; then count.
         ASSERT_TRUE(WaitFor(
             [] {
@@ -155,7 +180,7 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
             EXPECT_EQ(ReadBytes(maps / received), "map") << shown;
         } else {
             // Where the start command changed the blanks, the script itself must still hold the name.
-            const std::string script = ReadBytes(runtime.AppPath() + L"\\run.bat");
+            const std::string script = ReadBytes(scriptFile);
             std::wstring text(script.size(), L'\0');
             text.resize(static_cast<std::size_t>(::MultiByteToWideChar(CP_OEMCP, 0, script.data(),
                                                                        static_cast<int>(script.size()), text.data(),

@@ -20,8 +20,10 @@ long_first_line="cd \"$game_folder_windows\""
 
 # shellcheck source=scripts/wine-env.sh
 source "$repo_dir/scripts/wine-env.sh"
-# Wine's own diagnoses of why a program could not make a window reach the test's logs.
-export WINEDEBUG=-all,err+winediag
+# What Wine says reaches the test's logs: its errors (why a program could not make a window, a
+# crash) and, with timestamps, every program it starts, so that a launch that started no game shows
+# which of its programs never started or never came up.
+export WINEDEBUG=-all,err+all,+process,+timestamp
 
 # Without a display, runs the calling script again inside its own Xvfb.
 ensure_display() {
@@ -97,11 +99,21 @@ keep_evidence() {
         od -c "$file" | sed 's/^/      /'
     done < <(find "${work:-/nonexistent}" -iname run.bat -print0 2>/dev/null)
     if [ -s "${work:-/nonexistent}/wine.err" ]; then
-        echo "    Wine's last output: $(tail -c 400 "$work/wine.err" | tr '\n' ' ')"
+        cp "$work/wine.err" "$base.wine.err"
+        echo "    Wine's errors and program starts, the last of them (all it said: $base.wine.err):"
+        wine_said "$work/wine.err" 25 | sed 's/^/      /'
     fi
     if [ -n "${WINEPREFIX:-}" ]; then
         echo "    running in the prefix: $(prefix_processes | cut -f2 | sort | uniq -c | xargs)"
     fi
+}
+
+# wine_said FILE COUNT: the last COUNT lines of Wine's output in FILE that explain something: its
+# errors and messages, the programs' own output and the program starts, without the process
+# channel's tracing of environment lookups.
+wine_said() {
+    grep -avE 'trace:process:(GetEnvironmentVariableW|SetEnvironmentVariableW|ExpandEnvironmentStringsW|NtQueryInformationProcess|find_exe_file)' \
+        "$1" 2>/dev/null | tail -n "$2" | cut -c 1-400
 }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.
@@ -178,7 +190,7 @@ warm_prefix() {
             return 0
         fi
         echo "note: Wine's desktop gave no window (try $try), Wine is started again;" \
-            "Wine said: $(tail -c 300 "$work/wine.err" | tr '\n' ' ')"
+            "Wine said: $(wine_said "$work/wine.err" 4 | tr '\n' ' ')"
         end_program "$keeper"
         stop_wine
     done

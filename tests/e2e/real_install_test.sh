@@ -54,7 +54,7 @@ for program in "$@"; do
         pass "$name passes beside a real install"
     else
         fail "$name failed beside a real install (exit code $code):"
-        tail -n 30 "$output" | sed 's/^/    /'
+        wine_said "$output" 30 | sed 's/^/    /'
     fi
     if snapshot | cmp -s - "$work/before"; then
         pass "$name left the real install as it was"

@@ -47,7 +47,7 @@ expect_failure_box() {
         if program_ended; then
             wait "$wine_pid"
             fail "$what: no error box titled \"Zelvane\" showed; the program ended with exit code $?," \
-                "Wine said: $(tail -c 400 "$work/wine.err" | tr '\n' ' ')"
+                "Wine said: $(wine_said "$work/wine.err" 4 | tr '\n' ' ')"
         else
             fail "$what: no error box titled \"Zelvane\" showed in 30 s; the program still runs"
         fi

@@ -12,4 +12,5 @@ make_work "dpi-$dpi"
 make_test_prefix "$work/prefix"
 wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 wineserver -w
-ZELVANE_EXPECT_DPI=$dpi wine "$@"
+# The test's own output, without the end-to-end tests' tracing of program starts.
+ZELVANE_EXPECT_DPI=$dpi WINEDEBUG=-all,err+winediag wine "$@"

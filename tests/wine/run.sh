@@ -1,6 +1,11 @@
 #!/usr/bin/env bash
 # run.sh PROGRAM [ARGS...]: runs a Windows program under Wine in the tests' prefix
 # (ZELVANE_WINEPREFIX), made first if needed, and returns the program's exit code.
+#
+# With ZELVANE_WINE_TRACE set, Wine also traces, with timestamps, every program it starts and says
+# what went wrong, into a file of its own; if the program fails, the program starts and errors are
+# shown after its output and the whole trace is kept, so that a launch that started no game shows
+# which of its programs never started.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 : "${ZELVANE_WINEPREFIX:?set ZELVANE_WINEPREFIX to the Wine prefix of the tests}"
@@ -8,4 +13,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 # shellcheck source=scripts/wine-env.sh
 source "$here/../../scripts/wine-env.sh"
 export WINEPREFIX=$ZELVANE_WINEPREFIX
-exec wine "$@"
+[ -n "${ZELVANE_WINE_TRACE:-}" ] || exec wine "$@"
+
+trace=$(mktemp "${TMPDIR:-/tmp}/zelvane-wine-trace.XXXXXX")
+code=0
+WINEDEBUG=-all,err+all,+process,+timestamp wine "$@" 2>"$trace" || code=$?
+if [ "$code" -ne 0 ]; then
+    kept="${TMPDIR:-/tmp}/zelvane-failed-$(basename "$1" .exe)-$$.wine.err"
+    cp "$trace" "$kept"
+    echo "Wine's errors, the program's own messages and the program starts, the last of them (all of it: $kept):"
+    grep -avE 'trace:process:(GetEnvironmentVariableW|SetEnvironmentVariableW|ExpandEnvironmentStringsW|NtQueryInformationProcess|find_exe_file)' \
+        "$trace" | tail -n 60 | cut -c 1-400 | sed 's/^/    /' || true
+fi
+rm -f "$trace"
+exit "$code"

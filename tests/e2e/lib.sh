@@ -20,10 +20,8 @@ long_first_line="cd \"$game_folder_windows\""
 
 # shellcheck source=scripts/wine-env.sh
 source "$repo_dir/scripts/wine-env.sh"
-# What Wine says reaches the test's logs: its errors (why a program could not make a window, a
-# crash) and, with timestamps, every program it starts, so that a launch that started no game shows
-# which of its programs never started or never came up.
-export WINEDEBUG=-all,err+all,+process,+timestamp
+# What Wine says, its errors and the programs it starts, reaches the test's logs.
+export WINEDEBUG=$wine_trace_channels
 
 # Without a display, runs the calling script again inside its own Xvfb.
 ensure_display() {
@@ -106,14 +104,6 @@ keep_evidence() {
     if [ -n "${WINEPREFIX:-}" ]; then
         echo "    running in the prefix: $(prefix_processes | cut -f2 | sort | uniq -c | xargs)"
     fi
-}
-
-# wine_said FILE COUNT: the last COUNT lines of Wine's output in FILE that explain something: its
-# errors and messages, the programs' own output and the program starts, without the process
-# channel's tracing of environment lookups.
-wine_said() {
-    grep -avE 'trace:process:(GetEnvironmentVariableW|SetEnvironmentVariableW|ExpandEnvironmentStringsW|NtQueryInformationProcess|find_exe_file)' \
-        "$1" 2>/dev/null | tail -n "$2" | cut -c 1-400
 }
 
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.

@@ -17,13 +17,12 @@ export WINEPREFIX=$ZELVANE_WINEPREFIX
 
 trace=$(mktemp "${TMPDIR:-/tmp}/zelvane-wine-trace.XXXXXX")
 code=0
-WINEDEBUG=-all,err+all,+process,+timestamp wine "$@" 2>"$trace" || code=$?
+WINEDEBUG=$wine_trace_channels wine "$@" 2>"$trace" || code=$?
 if [ "$code" -ne 0 ]; then
     kept="${TMPDIR:-/tmp}/zelvane-failed-$(basename "$1" .exe)-$$.wine.err"
     cp "$trace" "$kept"
     echo "Wine's errors, the program's own messages and the program starts, the last of them (all of it: $kept):"
-    grep -avE 'trace:process:(GetEnvironmentVariableW|SetEnvironmentVariableW|ExpandEnvironmentStringsW|NtQueryInformationProcess|find_exe_file)' \
-        "$trace" | tail -n 60 | cut -c 1-400 | sed 's/^/    /' || true
+    wine_said "$trace" 60 | sed 's/^/    /'
 fi
 rm -f "$trace"
 exit "$code"

@@ -10,6 +10,11 @@ export LC_ALL=C.UTF-8 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 # shellcheck disable=SC2034 # for the scripts that source this one
 wine_trace_channels=-all,err+all,+process,+timestamp
 
+# What Wine says when it cannot map a new process's shared user data, seen now and then on a busy
+# machine: the process ends before it runs, and a program that started it sees a start fail.
+# shellcheck disable=SC2034 # for the scripts that source this one
+wine_start_failure='^[0-9a-f.:]*err:virtual:[a-z_]+ wine: failed to map the shared user data'
+
 # wine_said FILE COUNT: the last COUNT lines of a traced run's output in FILE that explain
 # something: Wine's errors and messages, the programs' own output and the program starts, without
 # the process channel's tracing of environment lookups.

@@ -100,6 +100,9 @@ keep_evidence() {
         cp "$work/wine.err" "$base.wine.err"
         echo "    Wine's errors and program starts, the last of them (all it said: $base.wine.err):"
         wine_said "$work/wine.err" 25 | sed 's/^/      /'
+        if grep -aqE "$wine_start_failure" "$work/wine.err"; then
+            echo "    Wine could not start a process here, which Windows would have: Wine's failure, not the program's"
+        fi
     fi
     if [ -n "${WINEPREFIX:-}" ]; then
         echo "    running in the prefix: $(prefix_processes | cut -f2 | sort | uniq -c | xargs)"

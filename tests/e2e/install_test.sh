@@ -44,10 +44,19 @@ new_install() {
 # edit_map WHAT FIRST_LINE FOLDER: Alt+E on the selected map (alpha.bzn); the game must start once,
 # on that map, in FOLDER, and run.bat must hold FIRST_LINE and the start line.
 edit_map() {
-    local what=$1 first_line=$2 folder=$3
+    local what=$1 first_line=$2 folder=$3 before
+    before=$(wine_start_failures)
     xdotool windowfocus --sync "$window"
     xdotool key alt+e
     if ! wait_until 30 log_has_line; then
+        if wine_lost_a_start "$what" "$before"; then
+            # The launch took Wine's activation away: a click on the window's frame corner gives it
+            # back, once the script's programs have ended.
+            wait_until 20 none_running cmd.exe start.exe conhost.exe armada2.exe
+            xdotool mousemove --window "$window" 1 1 click 1
+            again=1 edit_map "$@"
+            return
+        fi
         fail "$what: Edit Map started no game"
         return
     fi

@@ -89,6 +89,12 @@ launch() {
     (cd "$folder" && ZELVANE_STANDIN_QUIET=1 exec wine "$exe" >/dev/null 2>"$work/wine.err") &
     local wine_pid=$!
     if ! wait_until 60 has_visible_window "$main_title"; then
+        if wine_lost_a_start "$what"; then
+            end_program "$wine_pid"
+            restart_wine
+            again=1 launch "$@"
+            return
+        fi
         local state="the program still runs"
         kill -0 "$wine_pid" 2>/dev/null || { wait "$wine_pid"; state="the program ended with exit code $?"; }
         fail "$what: the Zelvane window did not show in 60 s; $state"
@@ -106,11 +112,16 @@ launch() {
     xdotool key --delay 20 "${keys[@]}" alt+e
 
     if ! wait_until 30 log_has_line; then
-        fail "$what: the game was not started (no line in the stand-in's log)"
-        not_started=$((not_started + 1))
+        local lost=""
+        wine_lost_a_start "$what" && lost=yes
+        if [ -z "$lost" ]; then
+            fail "$what: the game was not started (no line in the stand-in's log)"
+            not_started=$((not_started + 1))
+        fi
         mapfile -t zelvane_pids < <(pids_of zelvane.exe)
         end_program "$wine_pid" "${zelvane_pids[@]}"
         restart_wine
+        [ -z "$lost" ] || again=1 launch "$@"
         return
     fi
     # Whatever the script could still start has started once the script's programs are gone.

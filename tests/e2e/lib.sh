@@ -109,6 +109,25 @@ keep_evidence() {
     fi
 }
 
+# How often so far Wine could not start a process (wine_start_failure) in the test's wine.err,
+# which the test's program truncates when it starts.
+wine_start_failures() {
+    local count
+    count=$(grep -acE "$wine_start_failure" "$work/wine.err" 2>/dev/null)
+    echo "${count:-0}"
+}
+
+# wine_lost_a_start WHAT [BEFORE]: whether a step that started nothing, or less than it should,
+# runs once more: Wine could not start one of its processes, which Windows would have started
+# (wine_start_failures grew past BEFORE, 0 by default), and the step is not already its own second
+# try ($again). Says so in a note. The caller runs the step again with again=1 set.
+wine_lost_a_start() {
+    [ -z "${again:-}" ] && [ "$(wine_start_failures)" -gt "${2:-0}" ] || return 1
+    local said
+    said=$(grep -aE "$wine_start_failure" "$work/wine.err" | tail -n 1 | cut -c 1-200)
+    echo "note: $1: Wine could not start a process ($said); the step runs again"
+}
+
 # wait_until SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds; fails after SECONDS.
 wait_until() {
     local deadline=$(($(now_ms) + $1 * 1000))
@@ -268,6 +287,12 @@ start_zelvane() {
     (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>"$work/wine.err") &
     wine_pid=$!
     if ! wait_until 60 has_visible_window "$main_title"; then
+        if wine_lost_a_start "starting zelvane.exe"; then
+            end_program "$wine_pid"
+            restart_wine
+            again=1 start_zelvane
+            return
+        fi
         if kill -0 "$wine_pid" 2>/dev/null; then
             fail "the Zelvane window did not show in 60 s; the program still runs"
         else

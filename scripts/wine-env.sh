@@ -15,6 +15,12 @@ wine_trace_channels=-all,err+all,+process,+timestamp
 # shellcheck disable=SC2034 # for the scripts that source this one
 wine_start_failure='^[0-9a-f.:]*err:virtual:[a-z_]+ wine: failed to map the shared user data'
 
+# wine_lost_start FILE: the last line of a traced run's output in FILE where Wine says it could not
+# start a process (wine_start_failure); fails if there is none.
+wine_lost_start() {
+    grep -aE "$wine_start_failure" "$1" 2>/dev/null | tail -n 1 | cut -c 1-200 | grep .
+}
+
 # wine_said FILE COUNT: the last COUNT lines of a traced run's output in FILE that explain
 # something: Wine's errors and messages, the programs' own output and the program starts, without
 # the process channel's tracing of environment lookups.

@@ -100,7 +100,7 @@ keep_evidence() {
         cp "$work/wine.err" "$base.wine.err"
         echo "    Wine's errors and program starts, the last of them (all it said: $base.wine.err):"
         wine_said "$work/wine.err" 25 | sed 's/^/      /'
-        if grep -aqE "$wine_start_failure" "$work/wine.err"; then
+        if wine_lost_start "$work/wine.err" >/dev/null; then
             echo "    Wine could not start a process here, which Windows would have: Wine's failure, not the program's"
         fi
     fi
@@ -122,9 +122,9 @@ wine_start_failures() {
 # (wine_start_failures grew past BEFORE, 0 by default), and the step is not already its own second
 # try ($again). Says so in a note. The caller runs the step again with again=1 set.
 wine_lost_a_start() {
-    [ -z "${again:-}" ] && [ "$(wine_start_failures)" -gt "${2:-0}" ] || return 1
     local said
-    said=$(grep -aE "$wine_start_failure" "$work/wine.err" | tail -n 1 | cut -c 1-200)
+    [ -z "${again:-}" ] && [ "$(wine_start_failures)" -gt "${2:-0}" ] && said=$(wine_lost_start "$work/wine.err") ||
+        return 1
     echo "note: $1: Wine could not start a process ($said); the step runs again"
 }
 

@@ -21,8 +21,8 @@ WINEDEBUG=$wine_trace_channels wine "$@" 2>"$trace" || code=$?
 # Now and then Wine cannot set up a new process's address space and the process dies before its
 # first instruction: a start that the program asked for and that Windows would have made. A run that
 # failed so is not the program's failure; it runs once more, saying why.
-if [ "$code" -ne 0 ] && grep -aqE "$wine_start_failure" "$trace"; then
-    echo "note: Wine could not start a process ($(grep -aE -m 1 "$wine_start_failure" "$trace")); the test runs again"
+if [ "$code" -ne 0 ] && said=$(wine_lost_start "$trace"); then
+    echo "note: Wine could not start a process ($said); the test runs again"
     code=0
     WINEDEBUG=$wine_trace_channels wine "$@" 2>"$trace" || code=$?
 fi

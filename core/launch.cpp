@@ -7,14 +7,15 @@ namespace {
 
 std::wstring ScriptPath(Runtime& runtime) { return runtime.AppPath() + std::wstring(kScriptName); }
 
-// The command interpreter reads the script in its own code page. A map whose name that code page
-// cannot hold is passed by its short name, which names the same file; a name with no short name
-// (a new map) is written as well as the code page allows.
-std::wstring NameForScript(Runtime& runtime, std::wstring_view mapFolder, const std::wstring& mapName) {
-    if (runtime.FitsOutputCodePage(mapName)) return mapName;
-    const std::wstring shortName = runtime.ShortName(MapPath(mapFolder, mapName));
-    if (shortName.empty() || !runtime.FitsOutputCodePage(shortName)) return mapName;
-    return shortName;
+// The command interpreter reads the script in its own code page. A text that code page cannot hold
+// is written in its short form, which names the same file or folder, where there is one that fits;
+// otherwise (a new map has no short name) as well as the code page allows.
+template <class ShortForm>
+std::wstring ForScript(Runtime& runtime, const std::wstring& text, ShortForm&& shortForm) {
+    if (runtime.FitsOutputCodePage(text)) return text;
+    const std::wstring shortText = shortForm();
+    if (shortText.empty() || !runtime.FitsOutputCodePage(shortText)) return text;
+    return shortText;
 }
 
 }  // namespace
@@ -29,17 +30,22 @@ void OpenInEditor(Runtime& runtime, const LauncherSettings& settings, const std:
 void WriteAndRunScript(Runtime& runtime, const LauncherSettings& settings, const std::wstring& mapName) {
     ResumeNext step;
     ResumeNext write;
+    std::wstring firstLine;
     std::wstring commandLine;
     const std::wstring gameFolder = GameFolder(settings.MapFolder);
     // Asked at every launch: the game may be installed or moved while the program runs.
     bool shortPathIsGameFolder = false;
     step([&] { shortPathIsGameFolder = runtime.SameFolder(kShortGameFolder, gameFolder); });
     write([&] {
-        commandLine = EditorCommandLine(settings.EditorSwitch, NameForScript(runtime, settings.MapFolder, mapName));
+        const std::wstring folder = ForScript(runtime, gameFolder, [&] { return runtime.ShortPath(gameFolder); });
+        firstLine = ChangeToGameFolderLine(folder, shortPathIsGameFolder);
+        const std::wstring name =
+            ForScript(runtime, mapName, [&] { return runtime.ShortName(MapPath(settings.MapFolder, mapName)); });
+        commandLine = EditorCommandLine(settings.EditorSwitch, name);
     });
     step([&] { runtime.Kill(ScriptPath(runtime)); });
     write([&] { runtime.OpenForOutput(kScriptFileNumber, ScriptPath(runtime)); });
-    write([&] { runtime.PrintLine(kScriptFileNumber, ChangeToGameFolderLine(gameFolder, shortPathIsGameFolder)); });
+    write([&] { runtime.PrintLine(kScriptFileNumber, firstLine); });
     write([&] { runtime.PrintLine(kScriptFileNumber, commandLine); });
     write([&] { runtime.Close(kScriptFileNumber); });
     if (write.LastError() != error::kNone) return;

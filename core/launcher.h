@@ -17,6 +17,17 @@ inline constexpr std::wstring_view kMapFolder = L"C:\\Program Files\\Activision\
 inline constexpr std::wstring_view kEditorSwitch = L" ~/edit ";
 inline constexpr std::wstring_view kMapPattern = L"*.bzn";
 
+// Where else a player may have the game: below the folder for 32-bit programs the system names, and
+// the GOG edition's folder, which its installer records in the 32-bit view of the machine's
+// registry. The program's own folder counts where it holds the game's executable.
+inline constexpr std::wstring_view kInstallUnderProgramFiles = L"Activision\\Star Trek Armada II";
+inline constexpr std::wstring_view kProgramFilesVariables[] = {L"ProgramFiles(x86)", L"ProgramFiles"};
+inline constexpr std::wstring_view kGogGameKey = L"SOFTWARE\\GOG.com\\Games\\1174788223";
+inline constexpr std::wstring_view kGogPathValue = L"path";
+inline constexpr std::wstring_view kGameExecutable = L"armada2.exe";
+inline constexpr std::wstring_view kMapFolderName = L"bzn";
+inline constexpr std::wstring_view kFindGameAdvice = L"Put zelvane.exe into the game's folder, beside armada2.exe.";
+
 // The game's install folder in its short (8.3) form, and the launch script's name and file number.
 inline constexpr std::wstring_view kShortGameFolder = L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1";
 inline constexpr std::wstring_view kScriptName = L"\\run.bat";
@@ -39,13 +50,25 @@ struct LauncherSettings {
 // "Zelvane v1.0.1": title, blank, "v" and the three numbers in plain decimal.
 std::wstring Caption(ProgramVersion version);
 
+// The map folder, found once at start-up: the first of these that exists as a folder. The fixed
+// folder; "bzn" in the program's own folder where that folder holds armada2.exe; the game's folder
+// below the folders for 32-bit programs that the system names, where they differ from the fixed
+// "C:\Program Files"; "bzn" in the GOG edition's folder. A candidate that is no drive path ("X:\...":
+// a network share, a relative path, junk from the registry) is passed over unseen. Where none
+// exists, fails with 76, listing the folders it looked in and how to make it find the game.
+std::wstring FindMapFolder(Runtime& runtime);
+
+// A folder, one "\" and a name, or nothing where the folder is no drive path ("X:\...") that a
+// command interpreter can make current, or holds a character no path holds.
+std::optional<std::wstring> UnderDrivePath(std::wstring_view folder, std::wstring_view name);
+
 // The game's install folder: the folder that holds the map folder.
 std::wstring GameFolder(std::wstring_view mapFolder);
 
 // First line of the launch script: makes the game folder current. It names the game folder by its
 // fixed short path where that path is the game folder (shortPathIsGameFolder), and by its long path,
-// quoted, where it names another folder or none: 8.3 names follow the order folders were made in,
-// may be turned off, and are hashes under Wine.
+// quoted and with "%" doubled, where it names another folder or none: 8.3 names follow the order
+// folders were made in, may be turned off, and are hashes under Wine.
 std::wstring ChangeToGameFolderLine(std::wstring_view gameFolder, bool shortPathIsGameFolder);
 
 // The folder the command interpreter starts in: the root of the game folder's drive, so that the

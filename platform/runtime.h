@@ -100,8 +100,22 @@ public:
     // Whether two paths name the same existing folder (the same volume and file index), however each
     // is spelled or linked; false when either does not exist.
     virtual bool SameFolder(std::wstring_view a, std::wstring_view b) = 0;
-    // The short (8.3) name of an existing file, or the empty string where it has none.
-    virtual std::wstring ShortName(std::wstring_view path) = 0;
+    // The short (8.3) path of an existing file or folder, or the empty string where it has none.
+    virtual std::wstring ShortPath(std::wstring_view path) = 0;
+    // The last part of that: the file's own short name.
+    std::wstring ShortName(std::wstring_view path) {
+        const std::wstring shortPath = ShortPath(path);
+        return shortPath.substr(shortPath.find_last_of(L'\\') + 1);
+    }
+    // Whether a path names an existing folder; an existing file.
+    virtual bool IsFolder(std::wstring_view path) = 0;
+    virtual bool IsFile(std::wstring_view path) = 0;
+    // The value of an environment variable, or the empty string where it is not set.
+    virtual std::wstring Environ(std::wstring_view name) = 0;
+    // A text value of a key under the machine's registry key (HKEY_LOCAL_MACHINE) as 32-bit programs
+    // see it, or the empty string where the key or value is missing, or the value is no text or is
+    // longer than any path.
+    virtual std::wstring MachineText32(std::wstring_view key, std::wstring_view value) = 0;
     // Starts a program (a batch script through the command interpreter) without waiting, in the given
     // window style, with the given current folder. Returns its task identifier; 53 when it does not exist.
     virtual std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) = 0;

@@ -22,25 +22,6 @@ UniqueFile OpenFolder(std::wstring_view path) {
                                     FILE_FLAG_BACKUP_SEMANTICS, nullptr));
 }
 
-bool IsFolder(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool IsFile(const std::wstring& path) {
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-std::wstring LocalAppData() {
-    const DWORD size = ::GetEnvironmentVariableW(L"LOCALAPPDATA", nullptr, 0);
-    if (size == 0) return {};
-    std::wstring value(size, L'\0');
-    const DWORD length = ::GetEnvironmentVariableW(L"LOCALAPPDATA", value.data(), size);
-    value.resize(length < size ? length : 0);
-    return value;
-}
-
 // The folder's path with every junction and link resolved, or nothing where the system has no such
 // call (before Vista) or cannot tell.
 std::optional<std::wstring> FinalPath(std::wstring_view folder) {
@@ -60,6 +41,26 @@ std::optional<std::wstring> FinalPath(std::wstring_view folder) {
 }
 
 }  // namespace
+
+bool IsFolder(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool IsFile(const std::wstring& path) {
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring EnvironmentValue(std::wstring_view name) {
+    const std::wstring variable(name);
+    const DWORD size = ::GetEnvironmentVariableW(variable.c_str(), nullptr, 0);
+    if (size == 0) return {};
+    std::wstring value(size, L'\0');
+    const DWORD length = ::GetEnvironmentVariableW(variable.c_str(), value.data(), size);
+    value.resize(length < size ? length : 0);
+    return value;
+}
 
 bool SameFolder(std::wstring_view a, std::wstring_view b) {
     const UniqueFile first = OpenFolder(a);
@@ -87,7 +88,7 @@ std::wstring FoldCase(std::wstring_view name) {
 
 std::vector<std::wstring> ShadowFolders(std::wstring_view folder) {
     std::vector<std::wstring> shadows;
-    const std::wstring localAppData = LocalAppData();
+    const std::wstring localAppData = EnvironmentValue(L"LOCALAPPDATA");
     // No VirtualStore at all (XP, Wine, a user whose programs never were virtualized): no shadow,
     // and no need to resolve the folder's final path, which costs more than the rest together.
     if (localAppData.empty() || !IsFolder(localAppData + L"\\VirtualStore")) return shadows;

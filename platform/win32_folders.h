@@ -8,6 +8,13 @@
 
 namespace zelvane::win32 {
 
+// Whether the path names an existing folder; an existing file.
+bool IsFolder(const std::wstring& path);
+bool IsFile(const std::wstring& path);
+
+// The value of an environment variable, or the empty string where it is not set.
+std::wstring EnvironmentValue(std::wstring_view name);
+
 // Whether both paths name the same existing folder: the same volume serial number and file index,
 // whatever links or 8.3 names lead there.
 bool SameFolder(std::wstring_view a, std::wstring_view b);

@@ -3,6 +3,7 @@
 #include <wincodec.h>
 
 #include <cstring>
+#include <cwchar>
 #include <vector>
 
 #include "platform/file_list.h"
@@ -157,7 +158,7 @@ bool Win32Runtime::FitsOutputCodePage(std::wstring_view text) {
 
 bool Win32Runtime::SameFolder(std::wstring_view a, std::wstring_view b) { return win32::SameFolder(a, b); }
 
-std::wstring Win32Runtime::ShortName(std::wstring_view path) {
+std::wstring Win32Runtime::ShortPath(std::wstring_view path) {
     const std::wstring file(path);
     const DWORD size = ::GetShortPathNameW(file.c_str(), nullptr, 0);
     if (size == 0) return {};
@@ -165,7 +166,43 @@ std::wstring Win32Runtime::ShortName(std::wstring_view path) {
     const DWORD length = ::GetShortPathNameW(file.c_str(), shortPath.data(), size);
     if (length == 0 || length >= size) return {};
     shortPath.resize(length);
-    return shortPath.substr(shortPath.find_last_of(L'\\') + 1);
+    return shortPath;
+}
+
+bool Win32Runtime::IsFolder(std::wstring_view path) { return win32::IsFolder(std::wstring(path)); }
+
+bool Win32Runtime::IsFile(std::wstring_view path) { return win32::IsFile(std::wstring(path)); }
+
+std::wstring Win32Runtime::Environ(std::wstring_view name) { return EnvironmentValue(name); }
+
+std::wstring Win32Runtime::MachineText32(std::wstring_view key, std::wstring_view value) {
+    // Longer than any path, terminator included: passed over, as anything else that is not a path.
+    constexpr DWORD kMostBytes = 32768 * sizeof(wchar_t);
+    const std::wstring keyName(key);
+    const std::wstring valueName(value);
+    HKEY opened = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, keyName.c_str(), 0, KEY_QUERY_VALUE | KEY_WOW64_32KEY, &opened) !=
+        ERROR_SUCCESS) {
+        return {};
+    }
+    std::wstring text;
+    DWORD type = 0;
+    DWORD bytes = 0;
+    if (::RegQueryValueExW(opened, valueName.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+        type == REG_SZ && bytes <= kMostBytes) {
+        // One character more than the value holds: a value written without its terminator gets one.
+        text.assign(bytes / sizeof(wchar_t) + 1, L'\0');
+        DWORD read = bytes;
+        if (::RegQueryValueExW(opened, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
+                               &read) != ERROR_SUCCESS ||
+            type != REG_SZ || read > bytes) {
+            text.clear();
+        }
+        // The text ends at its first terminator.
+        text.resize(std::wcslen(text.c_str()));
+    }
+    ::RegCloseKey(opened);
+    return text;
 }
 
 std::uint32_t Win32Runtime::Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) {

@@ -34,7 +34,11 @@ public:
     void Close(int fileNumber) override;
     bool FitsOutputCodePage(std::wstring_view text) override;
     bool SameFolder(std::wstring_view a, std::wstring_view b) override;
-    std::wstring ShortName(std::wstring_view path) override;
+    std::wstring ShortPath(std::wstring_view path) override;
+    bool IsFolder(std::wstring_view path) override;
+    bool IsFile(std::wstring_view path) override;
+    std::wstring Environ(std::wstring_view name) override;
+    std::wstring MachineText32(std::wstring_view key, std::wstring_view value) override;
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override;
     void AfterLastShell(std::function<void()> step) override;
     // The process that waiting steps wait for, for the event loop to wait on beside its messages;

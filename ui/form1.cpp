@@ -69,10 +69,10 @@ void Form1::File1_Click() { ShowPreview(runtime_, settings_.MapFolder, File1, Im
 
 void Form1::File1_DblClick() { Command1_Click(); }
 
-// Start-up: no error handling of its own, so a missing map folder (76) or a folder without maps
-// (380, no entry 0) ends the program before the window shows.
+// Start-up: no error handling of its own, so a game found nowhere (76) or a map folder without
+// maps (380, no entry 0) ends the program before the window shows.
 void Form1::Form_Load() {
-    settings_.MapFolder = kMapFolder;
+    settings_.MapFolder = FindMapFolder(runtime_);
     settings_.EditorSwitch = kEditorSwitch;
     File1.SetPath(settings_.MapFolder);
     File1.SetPattern(kMapPattern);

@@ -58,8 +58,10 @@ public:
     std::map<std::wstring, std::string, FoldedLess> files;
     std::map<std::wstring, std::uint32_t, FoldedLess> attributes;  // of files, when not plain
     std::set<std::wstring, FoldedLess> folders;
-    std::set<std::wstring, FoldedLess> unwritable;                // paths that cannot be created or deleted
-    std::map<std::wstring, std::wstring, FoldedLess> shortNames;  // path to short name
+    std::set<std::wstring, FoldedLess> unwritable;                 // paths that cannot be created or deleted
+    std::map<std::wstring, std::wstring, FoldedLess> shortPaths;   // path to its short path
+    std::map<std::wstring, std::wstring, FoldedLess> environment;  // variable to value
+    std::map<std::wstring, std::wstring, FoldedLess> machineText;  // "key|value" to text
     // Paths that name another folder (8.3 names, links): path to the folder's own path.
     std::map<std::wstring, std::wstring, FoldedLess> links = {
         {L"C:\\PROGRA~1\\ACTIVI~1\\STARTR~1", L"C:\\Program Files\\Activision\\Star Trek Armada II"}};
@@ -123,9 +125,12 @@ public:
         };
         return resolved(a) == resolved(b);
     }
-    std::wstring ShortName(std::wstring_view path) override {
-        const auto found = shortNames.find(std::wstring(path));
-        return found == shortNames.end() ? std::wstring() : found->second;
+    std::wstring ShortPath(std::wstring_view path) override { return Find(shortPaths, path); }
+    bool IsFolder(std::wstring_view path) override { return folders.contains(std::wstring(path)); }
+    bool IsFile(std::wstring_view path) override { return files.contains(std::wstring(path)); }
+    std::wstring Environ(std::wstring_view name) override { return Find(environment, name); }
+    std::wstring MachineText32(std::wstring_view key, std::wstring_view value) override {
+        return Find(machineText, std::wstring(key) + L"|" + std::wstring(value));
     }
     std::uint32_t Shell(std::wstring_view path, int windowStyle, std::wstring_view startFolder) override {
         steps.push_back("shell");
@@ -171,6 +176,10 @@ public:
     std::deque<std::function<void()>> waiting;
 
 private:
+    static std::wstring Find(const std::map<std::wstring, std::wstring, FoldedLess>& map, std::wstring_view key) {
+        const auto found = map.find(std::wstring(key));
+        return found == map.end() ? std::wstring() : found->second;
+    }
     void RunWaiting() {
         while (!waiting.empty() && !shellRuns) {
             const std::function<void()> step = std::move(waiting.front());

@@ -54,7 +54,7 @@ TEST_F(Form1Test, StartUpFailuresAreUnhandled) {
     EXPECT_FALSE(Start());
     ASSERT_TRUE(t.runtime.unhandled);
     EXPECT_EQ(t.runtime.unhandled->Number(), error::kPathNotFound);
-    EXPECT_EQ(t.runtime.unhandled->Path(), kMaps);
+    EXPECT_EQ(t.runtime.unhandled->Path(), kMaps + L"\r\n\r\n" + std::wstring(kFindGameAdvice));
     EXPECT_EQ(t.caption.caption, L"Form1");
 
     // A folder without maps: nothing at index 0, after the caption was set.
@@ -167,7 +167,7 @@ TEST_F(Form1Test, ALaunchLeavesTheScriptAloneUntilTheLastInterpreterHasEnded) {
 
 TEST_F(Form1Test, NamesTheScriptCodePageCannotHoldGoByTheirShortName) {
     Install({L"\u03A9mega.bzn", L"\u03B1lpha.bzn"});
-    t.runtime.shortNames[kMaps + L"\\\u03A9mega.bzn"] = L"MEGA~1.BZN";
+    t.runtime.shortPaths[kMaps + L"\\\u03A9mega.bzn"] = L"MEGA~1.BZN";
     ASSERT_TRUE(Start());
     t.Click(L"\u03A9mega.bzn");
     ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
@@ -198,6 +198,25 @@ TEST_F(Form1Test, AFailedWriteRunsNoScriptAndShowsNothing) {
     EXPECT_TRUE(t.runtime.launches.empty());
     EXPECT_TRUE(t.runtime.messages.empty());
     EXPECT_FALSE(t.runtime.unhandled);
+}
+
+TEST_F(Form1Test, TheScriptChangesToTheGameFolderFoundBesideTheProgram) {
+    // The program in the game's folder on another drive, named with "%" and a letter the script's
+    // code page cannot hold: the folder's short path where it has one.
+    const std::wstring game = L"D:\\A2 100% \u00DFtar";
+    t.runtime.appPath = game;
+    t.runtime.AddFile(game + L"\\armada2.exe", "MZ");
+    t.runtime.AddFile(game + L"\\bzn\\a.bzn", "map");
+    ASSERT_TRUE(Start());
+    EXPECT_EQ(t.form.settings().MapFolder, game + L"\\bzn");
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    t.runtime.shortPaths[game] = L"D:\\A2100%~1";
+    ASSERT_TRUE(t.form.Raise(FormEvent::Command1Click));
+    ASSERT_EQ(t.runtime.launches.size(), 2u);
+    EXPECT_EQ(t.runtime.launches[0].path, game + L"\\run.bat");
+    EXPECT_EQ(t.runtime.launches[0].startFolder, L"D:\\");
+    EXPECT_EQ(t.runtime.launches[0].script, "cd \"D:\\A2 100%% _tar\"\r\nstart armada2.exe ~/edit a.bzn\r\n");
+    EXPECT_EQ(t.runtime.launches[1].script, "cd \"D:\\A2100%%~1\"\r\nstart armada2.exe ~/edit a.bzn\r\n");
 }
 
 TEST_F(Form1Test, ProgramFolderAtADriveRootGivesADoubledSeparator) {

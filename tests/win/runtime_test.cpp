@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <shlwapi.h>
+
 #include <cstdlib>
 #include <new>
 
@@ -99,6 +101,56 @@ TEST(Runtime, ReportsTheProgramFolderAndVersion) {
     EXPECT_EQ(version.major, ZELVANE_VERSION_MAJOR);
     EXPECT_EQ(version.minor, ZELVANE_VERSION_MINOR);
     EXPECT_EQ(version.revision, ZELVANE_VERSION_REVISION);
+}
+
+// The machine's registry as the runtime reads it, with HKEY_LOCAL_MACHINE led to a scratch key of the
+// test's own under HKEY_CURRENT_USER for as long as the test runs: the machine's is never written.
+class ScratchMachineKey {
+public:
+    ScratchMachineKey() : name_(L"Software\\Zelvane test " + std::to_wstring(::GetCurrentProcessId())) {
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr);
+        overridden_ = root_ && ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_) == ERROR_SUCCESS;
+    }
+    ~ScratchMachineKey() {
+        if (overridden_) ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+        if (root_) ::RegCloseKey(root_);
+        ::SHDeleteKeyW(HKEY_CURRENT_USER, name_.c_str());
+    }
+    bool ready() const { return overridden_; }
+
+private:
+    std::wstring name_;
+    HKEY root_ = nullptr;
+    bool overridden_ = false;
+};
+
+TEST(Runtime, ReadsOnlyTextThatCanBeAPathFromTheMachinesRegistry) {
+    ScratchMachineKey scratch;
+    ASSERT_TRUE(scratch.ready());
+    // Written as a 32-bit installer writes it, in the 32-bit view.
+    HKEY key = nullptr;
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Game", 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
+                                nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring path = L"C:\\GOG Games\\Star Trek Armada II";
+    const std::wstring tooLong(33000, L'x');
+    const DWORD number = 7;
+    const auto set = [&](const wchar_t* name, DWORD type, const void* data, std::size_t bytes) {
+        ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(bytes));
+    };
+    set(L"path", REG_SZ, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
+    set(L"unterminated", REG_SZ, path.data(), path.size() * sizeof(wchar_t));
+    set(L"number", REG_DWORD, &number, sizeof number);
+    set(L"too long", REG_SZ, tooLong.c_str(), (tooLong.size() + 1) * sizeof(wchar_t));
+    ::RegCloseKey(key);
+
+    Win32Runtime runtime(kTitle);
+    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", L"path"), path);
+    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", L"unterminated"), path);
+    for (const wchar_t* name : {L"number", L"too long", L"missing"}) {
+        EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", name), L"") << Utf8(name);
+    }
+    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\No game", L"path"), L"");
 }
 
 // The manifest that the program's resources carry names every system the program runs on and the

@@ -6,6 +6,9 @@
 #   drive_c/Program Files/Activision/Star Trek Armada II/armada2.exe   the stand-in game
 #   drive_c/Program Files/Activision/Star Trek Armada II/bzn/          the maps (*.bzn) and their previews (*.bmp)
 #
+# ZELVANE_GAME_DIR puts the game folder elsewhere, as another installer would: a folder of drive C:
+# ("GOG Games/Star Trek Armada II") or any absolute Linux folder (a drive of the prefix's own).
+#
 # With ZELVANE_SHORT_PATH=link it also makes the game's 8.3 path C:\PROGRA~1\ACTIVI~1\STARTR~1 lead
 # to the game folder, as it does on a Windows system that made those short names: each short
 # name is a symbolic link to its long sibling (Wine's own short names are hashes, and name
@@ -29,7 +32,8 @@ repo=$(cd "$here/.." && pwd)
 [ -f "$standin" ] || { echo "demo-install.sh: no stand-in at $standin" >&2; exit 1; }
 "$repo/tests/wine/make-prefix.sh" "$prefix"
 
-game_folder="$prefix/drive_c/Program Files/Activision/Star Trek Armada II"
+game_folder=${ZELVANE_GAME_DIR:-Program Files/Activision/Star Trek Armada II}
+[[ $game_folder == /* ]] || game_folder="$prefix/drive_c/$game_folder"
 map_folder="$game_folder/bzn"
 mkdir -p "$map_folder"
 cp -f "$standin" "$game_folder/armada2.exe"

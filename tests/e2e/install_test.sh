@@ -1,14 +1,19 @@
 #!/usr/bin/env bash
 # install_test.sh ZELVANE_EXE [ARMADA2_EXE]
 #
-# Edit Map in the installs players have, each in a prefix of its own, the game always in the folder
-# its installer makes (C:\Program Files\Activision\Star Trek Armada II):
+# Edit Map in the installs players have, each in a prefix of its own. The game in the folder its
+# installer makes on a 32-bit system (C:\Program Files\Activision\Star Trek Armada II):
 #   installer  nothing else: Wine's 8.3 names are hashes, so C:\PROGRA~1\ACTIVI~1\STARTR~1 names
 #              nothing, and the script must change to the long path, quoted;
 #   other      the 8.3 path leads to another game's folder (the first Armada, installed first),
 #              which holds no armada2.exe: the long path again, and the right game starts;
 #   short      the 8.3 path leads to the game folder, as on Windows: the two fixed lines, byte
 #              for byte.
+# Elsewhere, found by the program at start-up:
+#   x86        where a 32-bit installer puts it on a 64-bit system, C:\Program Files (x86)\...;
+#   gog        the GOG edition's folder, which its installer records in the registry's 32-bit view;
+#   beside     a folder on drive D: whose name holds "%" and "&", zelvane.exe put into it.
+# A 32-bit prefix has no Program Files (x86): there the x86 and beside rows are left out.
 # Then the VirtualStore: maps the game's editor saved while Windows redirected its writes, in the
 # user's local application data (a folder of the test's own prefix, named in its registry). A map
 # only there is listed, previewed and opened; a map in both folders is listed once, with the
@@ -26,19 +31,21 @@ shot=$work/shot.png
 log_has_line() { [ -s "$log" ] && [ "$(tail -c 1 "$log" | od -An -c | tr -d ' ')" = '\n' ]; }
 
 # new_install NAME [MAP...]: a prefix of its own with the game laid out by demo-install.sh
-# (ZELVANE_SHORT_PATH passed on), and zelvane.exe in C:\Zelvane; the user's local application
-# data is C:\$local_app_data where that is set.
+# (ZELVANE_SHORT_PATH and ZELVANE_GAME_DIR passed on) in $game, and zelvane.exe in C:\Zelvane; the
+# user's local application data is C:\$local_app_data where that is set.
 new_install() {
     local name=$1
     shift
     [ -z "${WINEPREFIX:-}" ] || stop_wine
     make_test_prefix "$work/prefix-$name" "${local_app_data:-}"
-    "$repo_dir/scripts/demo-install.sh" "$WINEPREFIX" "$standin_exe" "$@"
     drive_c=$WINEPREFIX/drive_c
+    game=${ZELVANE_GAME_DIR:-Program Files/Activision/Star Trek Armada II}
+    [[ $game == /* ]] || game="$drive_c/$game"
+    ZELVANE_GAME_DIR=$game "$repo_dir/scripts/demo-install.sh" "$WINEPREFIX" "$standin_exe" "$@"
     log=$drive_c/armada2-standin.log
-    game="$drive_c/Program Files/Activision/Star Trek Armada II"
-    mkdir -p "$drive_c/Zelvane"
-    cp "$zelvane_exe" "$drive_c/Zelvane/zelvane.exe"
+    zelvane_dir=$drive_c/Zelvane zelvane_windows='C:\Zelvane\zelvane.exe'
+    mkdir -p "$zelvane_dir"
+    cp "$zelvane_exe" "$zelvane_dir/zelvane.exe"
 }
 
 # edit_map WHAT FIRST_LINE FOLDER: Alt+E on the selected map (alpha.bzn); the game must start once,
@@ -70,28 +77,51 @@ edit_map() {
     else
         pass "$what: Edit Map started the game on alpha.bzn in $folder"
     fi
-    if [ "$(cat "$drive_c/Zelvane/run.bat" 2>/dev/null)" = "$(printf '%s\r\nstart armada2.exe ~/edit alpha.bzn\r\n' "$first_line")" ]; then
+    if [ "$(cat "$zelvane_dir/run.bat" 2>/dev/null)" = "$(printf '%s\r\nstart armada2.exe ~/edit alpha.bzn\r\n' "$first_line")" ]; then
         pass "$what: run.bat holds \"$first_line\" and the start line"
     else
         fail "$what: run.bat is not \"$first_line\" and the start line:"
-        od -c "$drive_c/Zelvane/run.bat" 2>&1 | sed 's/^/    /'
+        od -c "$zelvane_dir/run.bat" 2>&1 | sed 's/^/    /'
     fi
 }
 
+x86='C:\Program Files (x86)\Activision\Star Trek Armada II'
+gog='C:\GOG Games\Star Trek Armada II'
+beside='D:\A2 100% & co'
 layouts=(
-    "installer||$long_first_line|$game_folder_windows"
-    "other|link|$long_first_line|$game_folder_windows"
-    "short|link|cd $short_game_folder|$short_game_folder"
+    "installer|||$long_first_line|$game_folder_windows"
+    "other|link||$long_first_line|$game_folder_windows"
+    "short|link||cd $short_game_folder|$short_game_folder"
+    "x86||Program Files (x86)/Activision/Star Trek Armada II|cd \"$x86\"|$x86"
+    "gog||GOG Games/Star Trek Armada II|cd \"$gog\"|$gog"
+    "beside||D:/A2 100% & co|cd \"${beside//%/%%}\"|$beside"
 )
 for row in "${layouts[@]}"; do
-    IFS='|' read -r layout short_path first_line folder <<<"$row"
-    ZELVANE_SHORT_PATH=$short_path new_install "$layout" alpha.bzn
-    if [ "$layout" = other ]; then
-        # Armada II's 8.3 name taken by the first Armada: its folder holds only its own game.
-        mkdir -p "$drive_c/Program Files/Activision/Star Trek Armada"
-        cp "$standin_exe" "$drive_c/Program Files/Activision/Star Trek Armada/armada.exe"
-        ln -sfn "Star Trek Armada" "$drive_c/Program Files/Activision/STARTR~1"
-    fi
+    IFS='|' read -r layout short_path game_dir first_line folder <<<"$row"
+    # The last row's prefix tells which kind the tests' prefixes are.
+    [[ $layout != x86 && $layout != beside ]] || ! prefix_is_32bit || continue
+    [ "$layout" != beside ] || game_dir="$work/drive-d/${game_dir#D:/}"
+    ZELVANE_SHORT_PATH=$short_path ZELVANE_GAME_DIR=$game_dir new_install "$layout" alpha.bzn
+    case $layout in
+        other)
+            # Armada II's 8.3 name taken by the first Armada: its folder holds only its own game.
+            mkdir -p "$drive_c/Program Files/Activision/Star Trek Armada"
+            cp "$standin_exe" "$drive_c/Program Files/Activision/Star Trek Armada/armada.exe"
+            ln -sfn "Star Trek Armada" "$drive_c/Program Files/Activision/STARTR~1"
+            ;;
+        gog)
+            # As GOG's installer, a 32-bit program, writes it: in the 32-bit view of a 64-bit prefix.
+            key='HKLM\Software\Wow6432Node\GOG.com\Games\1174788223'
+            ! prefix_is_32bit || key='HKLM\Software\GOG.com\Games\1174788223'
+            wine reg add "$key" /v path /d "$gog" /f >/dev/null 2>>"$work/wine.err"
+            wine reg add "$key" /v exe /d "$gog\\Armada2.exe" /f >/dev/null 2>>"$work/wine.err"
+            ;;
+        beside)
+            ln -sfn "$work/drive-d" "$WINEPREFIX/dosdevices/d:"
+            zelvane_dir=$game zelvane_windows="$beside\\zelvane.exe"
+            cp "$zelvane_exe" "$zelvane_dir/zelvane.exe"
+            ;;
+    esac
     start_zelvane || continue
     edit_map "$layout layout" "$first_line" "$folder"
     stop_zelvane

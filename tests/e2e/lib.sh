@@ -160,6 +160,9 @@ make_test_prefix() {
     warm_prefix
 }
 
+# Whether the test's prefix is a 32-bit one: no Program Files (x86), one registry view.
+prefix_is_32bit() { grep -qs '^#arch=win32' "$WINEPREFIX/system.reg"; }
+
 # drop_test_installs PREFIX: removes from a copy of the tests' prefix the folders that a test
 # install of the Windows-side tests made there (each carries that install's marker file) and that a
 # killed run left behind. Those tests take such leftovers back as their own; in a copy they would be
@@ -279,12 +282,14 @@ stop_wine() {
 
 periwinkle='128,128,255'
 
-# start_zelvane: starts C:\Zelvane\zelvane.exe of the test's prefix ($drive_c) from its own folder,
-# as a double click does, with the stand-in game set to end at once, and waits for its window;
-# clears the stand-in's log ($log) first, and sets window and wine_pid.
+# start_zelvane: starts C:\Zelvane\zelvane.exe of the test's prefix ($drive_c), or the one
+# $zelvane_windows names (in the Linux folder $zelvane_dir), from its own folder, as a double click
+# does, with the stand-in game set to end at once, and waits for its window; clears the stand-in's
+# log ($log) first, and sets window and wine_pid.
 start_zelvane() {
     rm -f "$log"
-    (cd "$drive_c/Zelvane" && ZELVANE_STANDIN_QUIET=1 exec wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>"$work/wine.err") &
+    (cd "${zelvane_dir:-$drive_c/Zelvane}" && ZELVANE_STANDIN_QUIET=1 exec wine "${zelvane_windows:-C:\Zelvane\zelvane.exe}" \
+        >/dev/null 2>"$work/wine.err") &
     wine_pid=$!
     if ! wait_until 60 has_visible_window "$main_title"; then
         if wine_lost_a_start "starting zelvane.exe"; then

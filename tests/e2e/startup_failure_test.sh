@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # startup_failure_test.sh ZELVANE_EXE [ARMADA2_EXE]
 #
-# Starts zelvane.exe where it cannot list maps: (a) the map folder does not exist, (b) the folder
+# Starts zelvane.exe where it cannot list maps: (a) the game is nowhere to be found, (b) the folder
 # is empty, (c) the folder holds no *.bzn map (only things that look close to one). Each time the
 # program must show its run-time error box titled "Zelvane", with the error's number, and never
 # its main window; Enter closes the box and the program ends with a non-zero exit code.
@@ -36,9 +36,9 @@ program_ended() {
     [[ -z $state || $state == Z* ]]
 }
 
-# expect_failure_box CASE ERROR_NUMBER
+# expect_failure_box CASE ERROR_NUMBER [LINE...]: and the box holds each LINE as a line of its own.
 expect_failure_box() {
-    local what=$1 number=$2
+    local what=$1 number=$2 line
     main_seen=no
     wine 'C:\Zelvane\zelvane.exe' >/dev/null 2>"$work/wine.err" &
     wine_pid=$!
@@ -66,6 +66,15 @@ expect_failure_box() {
         fail "$what: the box does not say \"Run-time error\": ${text//$'\n'/ / }"
     fi
 
+    for line in "${@:3}"; do
+        # The stand-in shows each line break of a text as "|": CR LF as "||".
+        if grep -qxF -- "$line" <<<"${text//||/$'\n'}"; then
+            pass "$what: the box says \"$line\""
+        else
+            fail "$what: the box does not say \"$line\": ${text//$'\n'/ / }"
+        fi
+    done
+
     local box
     box=$(visible_window '^Zelvane$')
     xdotool windowfocus --sync "$box"
@@ -90,8 +99,17 @@ expect_failure_box() {
     fi
 }
 
+# No game anywhere, and the GOG edition's key holding junk (a number for its folder): the box names
+# the folders looked in, the one for 32-bit programs too on a 64-bit system, and what to do.
 rm -rf "$drive_c/Program Files/Activision"
-expect_failure_box "no map folder" 76
+key='HKLM\Software\Wow6432Node\GOG.com\Games\1174788223'
+looked_in=('C:\Program Files\Activision\Star Trek Armada II\bzn'
+    'C:\Program Files (x86)\Activision\Star Trek Armada II\bzn')
+if prefix_is_32bit; then
+    key='HKLM\Software\GOG.com\Games\1174788223' looked_in=("${looked_in[0]}")
+fi
+wine reg add "$key" /v path /t REG_DWORD /d 7 /f >/dev/null 2>>"$work/wine.err"
+expect_failure_box "no game" 76 "Path not found" "${looked_in[@]}" "Put zelvane.exe into the game's folder, beside armada2.exe."
 
 # Nothing at all in it: the system finds no entry for *.bzn.
 mkdir -p "$map_folder"

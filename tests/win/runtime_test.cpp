@@ -103,35 +103,17 @@ TEST(Runtime, ReportsTheProgramFolderAndVersion) {
     EXPECT_EQ(version.revision, ZELVANE_VERSION_REVISION);
 }
 
-// The machine's registry as the runtime reads it, with HKEY_LOCAL_MACHINE led to a scratch key of the
-// test's own under HKEY_CURRENT_USER for as long as the test runs: the machine's is never written.
-class ScratchMachineKey {
-public:
-    ScratchMachineKey() : name_(L"Software\\Zelvane test " + std::to_wstring(::GetCurrentProcessId())) {
-        ::RegCreateKeyExW(HKEY_CURRENT_USER, name_.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root_, nullptr);
-        overridden_ = root_ && ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root_) == ERROR_SUCCESS;
-    }
-    ~ScratchMachineKey() {
-        if (overridden_) ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-        if (root_) ::RegCloseKey(root_);
-        ::SHDeleteKeyW(HKEY_CURRENT_USER, name_.c_str());
-    }
-    bool ready() const { return overridden_; }
-
-private:
-    std::wstring name_;
-    HKEY root_ = nullptr;
-    bool overridden_ = false;
-};
-
+// HKEY_LOCAL_MACHINE leads to a scratch key of the test's own under HKEY_CURRENT_USER while the test
+// reads it: the machine's registry is never written.
 TEST(Runtime, ReadsOnlyTextThatCanBeAPathFromTheMachinesRegistry) {
-    ScratchMachineKey scratch;
-    ASSERT_TRUE(scratch.ready());
-    // Written as a 32-bit installer writes it, in the 32-bit view.
+    const std::wstring scratch = L"Software\\Zelvane test " + std::to_wstring(::GetCurrentProcessId());
+    HKEY root = nullptr;
     HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Game", 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
-                                nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ::RegCreateKeyExW(HKEY_CURRENT_USER, scratch.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &root, nullptr);
+    const bool overridden = ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, root) == ERROR_SUCCESS;
+    // As a 32-bit installer writes it: in the 32-bit view.
+    ::RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Game", 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr,
+                      &key, nullptr);
     const std::wstring path = L"C:\\GOG Games\\Star Trek Armada II";
     const std::wstring tooLong(33000, L'x');
     const DWORD number = 7;
@@ -143,14 +125,17 @@ TEST(Runtime, ReadsOnlyTextThatCanBeAPathFromTheMachinesRegistry) {
     set(L"number", REG_DWORD, &number, sizeof number);
     set(L"too long", REG_SZ, tooLong.c_str(), (tooLong.size() + 1) * sizeof(wchar_t));
     ::RegCloseKey(key);
-
     Win32Runtime runtime(kTitle);
-    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", L"path"), path);
-    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", L"unterminated"), path);
-    for (const wchar_t* name : {L"number", L"too long", L"missing"}) {
-        EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\Game", name), L"") << Utf8(name);
+    std::vector<std::wstring> read;
+    for (const wchar_t* name : {L"path", L"unterminated", L"number", L"too long", L"missing"}) {
+        read.push_back(runtime.MachineText32(L"SOFTWARE\\Game", name));
     }
-    EXPECT_EQ(runtime.MachineText32(L"SOFTWARE\\No game", L"path"), L"");
+    read.push_back(runtime.MachineText32(L"SOFTWARE\\No game", L"path"));
+    if (overridden) ::RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
+    ::RegCloseKey(root);
+    ::SHDeleteKeyW(HKEY_CURRENT_USER, scratch.c_str());
+    ASSERT_TRUE(overridden);
+    EXPECT_EQ(read, (std::vector<std::wstring>{path, path, L"", L"", L"", L""}));
 }
 
 // The manifest that the program's resources carry names every system the program runs on and the

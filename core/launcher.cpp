@@ -16,13 +16,13 @@ std::wstring Caption(ProgramVersion version) {
 std::optional<std::wstring> UnderDrivePath(std::wstring_view folder, std::wstring_view name) {
     // The longest path the system takes, with room for the name.
     constexpr std::size_t kLongestPath = 32767;
-    const bool drive = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
-                       ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
-    constexpr std::wstring_view kNeverInAPath = L"\"*?<>|";
-    const bool clean = std::none_of(folder.begin(), folder.end(), [&](wchar_t c) {
-        return c < 0x20 || kNeverInAPath.find(c) != std::wstring_view::npos;
-    });
-    if (!drive || !clean || folder.size() + 1 + name.size() > kLongestPath) return std::nullopt;
+    // Past the drive, a colon would name a stream of a file.
+    constexpr std::wstring_view kNeverInAPath = L"\"*?<>|:";
+    const auto never = [&](wchar_t c) { return c < 0x20 || kNeverInAPath.find(c) != std::wstring_view::npos; };
+    if (!IsDrivePath(folder) || std::any_of(folder.begin() + 2, folder.end(), never) ||
+        folder.size() + 1 + name.size() > kLongestPath) {
+        return std::nullopt;
+    }
     while (folder.size() > 3 && folder.back() == L'\\') folder.remove_suffix(1);
     std::wstring path(folder);
     if (path.back() != L'\\') path += L'\\';

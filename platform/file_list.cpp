@@ -30,11 +30,13 @@ std::wstring FoldAscii(std::wstring_view text) {
     return folded;
 }
 
+bool IsDrivePath(std::wstring_view path) {
+    return path.size() >= 3 && path[1] == L':' && path[2] == L'\\' && Fold(path[0]) >= L'A' && Fold(path[0]) <= L'Z';
+}
+
 std::optional<std::wstring> VirtualStoreShadow(std::wstring_view localAppData, std::wstring_view folder) {
     while (!localAppData.empty() && localAppData.back() == L'\\') localAppData.remove_suffix(1);
-    const bool drivePath = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' && Fold(folder[0]) >= L'A' &&
-                           Fold(folder[0]) <= L'Z';
-    if (localAppData.empty() || !drivePath) return std::nullopt;
+    if (localAppData.empty() || !IsDrivePath(folder)) return std::nullopt;
     return std::wstring(localAppData) + L"\\VirtualStore" + std::wstring(folder.substr(2));
 }
 
@@ -42,7 +44,7 @@ std::optional<std::wstring> DrivePathOfFinalPath(std::wstring_view finalPath) {
     constexpr std::wstring_view kLocalPrefix = L"\\\\?\\";
     if (!finalPath.starts_with(kLocalPrefix)) return std::nullopt;
     const std::wstring_view path = finalPath.substr(kLocalPrefix.size());
-    if (path.size() < 3 || path[1] != L':' || path[2] != L'\\') return std::nullopt;
+    if (!IsDrivePath(path)) return std::nullopt;
     return std::wstring(path);
 }
 

@@ -29,6 +29,9 @@ std::vector<std::wstring> ListedNames(std::vector<DirectoryEntry> entries, std::
 // Upper-cases the ASCII letters and leaves every other character as it is.
 std::wstring FoldAscii(std::wstring_view text);
 
+// Whether a path starts with a drive letter, a colon and a separator ("C:\...").
+bool IsDrivePath(std::wstring_view path);
+
 // Where Windows keeps the files that a program it virtualizes (one with no manifest, run without
 // administrator rights) writes into a protected folder: the user's local application data, then
 // "VirtualStore", then the folder without its drive. Nothing where there is no local application

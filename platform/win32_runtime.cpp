@@ -195,7 +195,7 @@ std::wstring Win32Runtime::MachineText32(std::wstring_view key, std::wstring_vie
         DWORD read = bytes;
         if (::RegQueryValueExW(opened, valueName.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(text.data()),
                                &read) != ERROR_SUCCESS ||
-            type != REG_SZ || read > bytes) {
+            type != REG_SZ) {
             text.clear();
         }
         // The text ends at its first terminator.

@@ -50,7 +50,7 @@ TEST(FindMapFolder, TakesTheFirstCandidateThatExists) {
         {"the GOG edition", {gog + L"\\bzn", x86}, L"", false, L"", L"", gog + L"\\", gog + L"\\bzn"},
         {"a GOG path naming nothing", {}, L"", false, L"", L"", gog, fixed + L"\r\n" + gog + L"\\bzn\r\n"},
         {"shares, relative paths, junk", {L"\\\\server\\a2\\bzn", L"C:bzn"}, L"\\\\server\\a2", true,
-         L"\\\\server\\pf", L"C:", L"C:\\a|b", fixed + L"\r\n"},
+         L"\\\\server\\pf", L"C:\\pf:x", L"C:\\a|b", fixed + L"\r\n"},
         // clang-format on
     };
     for (const auto& c : cases) {

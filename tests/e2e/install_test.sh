@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # install_test.sh ZELVANE_EXE [ARMADA2_EXE]
 #
-# Edit Map in the installs players have, each in a prefix of its own, the game always in the folder
-# its installer makes (C:\Program Files\Activision\Star Trek Armada II):
+# Edit Map in the installs players have, each in a prefix of its own, the game always reached at
+# the folder its installer makes on a 32-bit system (C:\Program Files\Activision\Star Trek Armada II):
 #   installer  nothing else: Wine's 8.3 names are hashes, so C:\PROGRA~1\ACTIVI~1\STARTR~1 names
 #              nothing, and the script must change to the long path, quoted;
 #   other      the 8.3 path leads to another game's folder (the first Armada, installed first),
 #              which holds no armada2.exe: the long path again, and the right game starts;
 #   short      the 8.3 path leads to the game folder, as on Windows: the two fixed lines, byte
-#              for byte.
+#              for byte;
+#   junction   the game in Program Files (x86), where its installer puts it on 64-bit Windows, and
+#              the default folder a link to it (the README's junction); alpha.bzn only in the
+#              VirtualStore shadow of the folder the link leads to, which Windows virtualizes.
 # Then the VirtualStore: maps the game's editor saved while Windows redirected its writes, in the
 # user's local application data (a folder of the test's own prefix, named in its registry). A map
 # only there is listed, previewed and opened; a map in both folders is listed once, with the
@@ -82,10 +85,17 @@ layouts=(
     "installer||$long_first_line|$game_folder_windows"
     "other|link|$long_first_line|$game_folder_windows"
     "short|link|cd $short_game_folder|$short_game_folder"
+    "junction||$long_first_line|$game_folder_windows"
 )
 for row in "${layouts[@]}"; do
     IFS='|' read -r layout short_path first_line folder <<<"$row"
-    ZELVANE_SHORT_PATH=$short_path new_install "$layout" alpha.bzn
+    ZELVANE_SHORT_PATH=$short_path local_app_data=zelvane-local new_install "$layout" alpha.bzn zulu.bzn:nopreview
+    if [ "$layout" = junction ]; then
+        target="Program Files (x86)/Activision/Star Trek Armada II"
+        mkdir -p "$drive_c/${target%/*}" "$drive_c/zelvane-local/VirtualStore/$target/bzn"
+        mv "$game" "$drive_c/$target" && ln -s "../../$target" "$game"
+        mv "$drive_c/$target/bzn/alpha.bzn" "$drive_c/zelvane-local/VirtualStore/$target/bzn/"
+    fi
     if [ "$layout" = other ]; then
         # Armada II's 8.3 name taken by the first Armada: its folder holds only its own game.
         mkdir -p "$drive_c/Program Files/Activision/Star Trek Armada"

@@ -189,7 +189,7 @@ TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
 
 // While a virus scanner or the search indexer holds the old script with delete sharing, its delete
 // stays pending and Windows refuses to make the file again with ERROR_ACCESS_DENIED. Wine makes it
-// at once, so the refusals come from here: so many creates of new files fail before the system's own.
+// at once, so the test refuses them itself: the first refusedCreates creates fail, later ones go on.
 int refusedCreates = 0;
 decltype(&::CreateFileW) systemCreateFileW = nullptr;
 

@@ -8,12 +8,15 @@
 #   other      the 8.3 path leads to another game's folder (the first Armada, installed first),
 #              which holds no armada2.exe: the long path again, and the right game starts;
 #   short      the 8.3 path leads to the game folder, as on Windows: the two fixed lines, byte
-#              for byte.
+#              for byte;
+#   junction   the game in Program Files (x86), where its installer puts it on 64-bit Windows, and
+#              the default folder a link to it (an old README's junction); alpha.bzn only in the
+#              VirtualStore shadow of the folder the link leads to, which Windows virtualizes.
 # Elsewhere, found by the program at start-up:
 #   x86        where a 32-bit installer puts it on a 64-bit system, C:\Program Files (x86)\...;
 #   gog        the GOG edition's folder, which its installer records in the registry's 32-bit view;
 #   beside     a folder on drive D: whose name holds "%" and "&", zelvane.exe put into it.
-# A 32-bit prefix has no Program Files (x86): there the x86 and beside rows are left out.
+# A 32-bit prefix has no Program Files (x86): there the junction, x86 and beside rows are left out.
 # Then the VirtualStore: maps the game's editor saved while Windows redirected its writes, in the
 # user's local application data (a folder of the test's own prefix, named in its registry). A map
 # only there is listed, previewed and opened; a map in both folders is listed once, with the
@@ -92,6 +95,7 @@ layouts=(
     "installer|||$long_first_line|$game_folder_windows"
     "other|link||$long_first_line|$game_folder_windows"
     "short|link||cd $short_game_folder|$short_game_folder"
+    "junction|||$long_first_line|$game_folder_windows"
     "x86||Program Files (x86)/Activision/Star Trek Armada II|cd \"$x86\"|$x86"
     "gog||GOG Games/Star Trek Armada II|cd \"$gog\"|$gog"
     "beside||D:/A2 100% & co|cd \"${beside//%/%%}\"|$beside"
@@ -99,15 +103,22 @@ layouts=(
 for row in "${layouts[@]}"; do
     IFS='|' read -r layout short_path game_dir first_line folder <<<"$row"
     # The last row's prefix tells which kind the tests' prefixes are.
-    [[ $layout != x86 && $layout != beside ]] || ! prefix_is_32bit || continue
+    [[ $layout != junction && $layout != x86 && $layout != beside ]] || ! prefix_is_32bit || continue
     [ "$layout" != beside ] || game_dir="$work/drive-d/${game_dir#D:/}"
-    ZELVANE_SHORT_PATH=$short_path ZELVANE_GAME_DIR=$game_dir new_install "$layout" alpha.bzn
+    ZELVANE_SHORT_PATH=$short_path ZELVANE_GAME_DIR=$game_dir local_app_data=zelvane-local \
+        new_install "$layout" alpha.bzn zulu.bzn:nopreview
     case $layout in
         other)
             # Armada II's 8.3 name taken by the first Armada: its folder holds only its own game.
             mkdir -p "$drive_c/Program Files/Activision/Star Trek Armada"
             cp "$standin_exe" "$drive_c/Program Files/Activision/Star Trek Armada/armada.exe"
             ln -sfn "Star Trek Armada" "$drive_c/Program Files/Activision/STARTR~1"
+            ;;
+        junction)
+            target="Program Files (x86)/Activision/Star Trek Armada II"
+            mkdir -p "$drive_c/${target%/*}" "$drive_c/zelvane-local/VirtualStore/$target/bzn"
+            mv "$game" "$drive_c/$target" && ln -s "../../$target" "$game"
+            mv "$drive_c/$target/bzn/alpha.bzn" "$drive_c/zelvane-local/VirtualStore/$target/bzn/"
             ;;
         gog)
             # As GOG's installer, a 32-bit program, writes it: in the 32-bit view of a 64-bit prefix.

@@ -195,6 +195,35 @@ TEST(LaunchNames, EveryNameReachesTheGameIntactAndRunsNothingElse) {
         EXPECT_EQ(folder, game.wstring()) << shown;
     }
     EXPECT_EQ(LogLines(log).size(), names.size()) << "a name started more than one program";
+
+    // While the program started last still runs (the game, started here and kept open), presses
+    // neither delete nor write run.bat. Once it has ended, the waiting steps launch each press once,
+    // in order: the first two names again.
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", nullptr);
+    const win32::UniqueHandle kept(
+        ::OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+                      runtime.Shell((game / L"armada2.exe").wstring(), SW_SHOWMINNOACTIVE, game.wstring())));
+    ::SetEnvironmentVariableW(L"ZELVANE_STANDIN_QUIET", L"1");
+    const std::string scriptBefore = ScriptState(scriptFile);
+    for (const int index : {0, 1}) {
+        file1.SetListIndex(index);
+        EXPECT_TRUE(form.Raise(FormEvent::Command1Click));
+    }
+    runtime.RunWaiting();
+    EXPECT_EQ(ScriptState(scriptFile), scriptBefore) << "a press wrote run.bat while the last program ran";
+    ::TerminateProcess(kept.get(), 0);
+    ASSERT_EQ(::WaitForSingleObject(kept.get(), 20000), WAIT_OBJECT_0);
+    const std::size_t before = LogLines(log).size();
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            runtime.RunWaiting();
+            return LogLines(log).size() >= before + 2 && !ProgramRuns({L"cmd.exe", L"start.exe"});
+        },
+        std::chrono::seconds(20)));
+    const auto lines = LogLines(log);
+    ASSERT_EQ(lines.size(), before + 2);
+    EXPECT_EQ(lines[before].first, lines[0].first);
+    EXPECT_EQ(lines[before + 1].first, lines[1].first);
     ::DestroyWindow(listBox);
 }
 

@@ -11,6 +11,7 @@
 #include "platform/win32_picture.h"
 #include "platform/win32_runtime.h"
 #include "platform/win32_stack_guard.h"
+#include "tests/support/import_table.h"
 #include "tests/win/win_test_support.h"
 #include "version.h"
 
@@ -221,6 +222,48 @@ TEST(Runtime, NumberedOutputReplacesTheFileWithCrLfLines) {
     EXPECT_EQ(ErrorOf([&] { runtime.OpenForOutput(1, script); }), error::kFileAlreadyOpen);
     runtime.Close(1);
     EXPECT_EQ(ErrorOf([&] { runtime.OpenForOutput(1, folder / L"missing\\run.bat"); }), error::kPathNotFound);
+}
+
+// While a virus scanner or the search indexer holds the old script with delete sharing, its delete
+// stays pending and Windows refuses to make the file again with ERROR_ACCESS_DENIED. Wine makes it
+// at once, so the test refuses them itself: the first refusedCreates creates fail, later ones go on.
+int refusedCreates = 0;
+decltype(&::CreateFileW) systemCreateFileW = nullptr;
+
+HANDLE WINAPI CreateFileRefusedAtFirst(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                       DWORD disposition, DWORD flags, HANDLE templateFile) {
+    if (disposition == CREATE_ALWAYS && refusedCreates > 0) {
+        --refusedCreates;
+        ::SetLastError(ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return systemCreateFileW(name, access, share, security, disposition, flags, templateFile);
+}
+
+TEST(Runtime, OutputToAFileHeldWithDeleteSharingWaitsForTheHoldToPass) {
+    ScratchFolder folder(L"zelvane-output-held");
+    const std::wstring script = folder / L"run.bat";
+    ReplacedImport createFile("KERNEL32.dll", "CreateFileW", reinterpret_cast<const void*>(&CreateFileRefusedAtFirst));
+    ASSERT_TRUE(createFile.Replaced());
+    systemCreateFileW = reinterpret_cast<decltype(systemCreateFileW)>(createFile.Original());
+    Win32Runtime runtime(kTitle);
+    const struct {
+        const char* what;
+        int refused;
+        int number;
+    } holds[] = {{"held for a moment", 3, 0}, {"held for longer than output waits", 100, error::kPathFileAccessError}};
+    for (const auto& hold : holds) {
+        refusedCreates = hold.refused;
+        EXPECT_EQ(ErrorOf([&] {
+                      runtime.OpenForOutput(1, script);
+                      runtime.Close(1);
+                  }),
+                  hold.number)
+            << hold.what;
+        EXPECT_EQ(fs::exists(script), hold.number == 0) << hold.what;
+        fs::remove(script);
+    }
+    refusedCreates = 0;
 }
 
 TEST(Runtime, PrintsInTheConsoleCodePageAndNamesUnfitFilesByTheirShortName) {

@@ -121,11 +121,8 @@ for row in "${layouts[@]}"; do
             mv "$drive_c/$target/bzn/alpha.bzn" "$drive_c/zelvane-local/VirtualStore/$target/bzn/"
             ;;
         gog)
-            # As GOG's installer, a 32-bit program, writes it: in the 32-bit view of a 64-bit prefix.
-            key='HKLM\Software\Wow6432Node\GOG.com\Games\1174788223'
-            ! prefix_is_32bit || key='HKLM\Software\GOG.com\Games\1174788223'
-            wine reg add "$key" /v path /d "$gog" /f >/dev/null 2>>"$work/wine.err"
-            wine reg add "$key" /v exe /d "$gog\\Armada2.exe" /f >/dev/null 2>>"$work/wine.err"
+            wine reg add "$(gog_key)" /v path /d "$gog" /f >/dev/null 2>>"$work/wine.err"
+            wine reg add "$(gog_key)" /v exe /d "$gog\\Armada2.exe" /f >/dev/null 2>>"$work/wine.err"
             ;;
         beside)
             ln -sfn "$work/drive-d" "$WINEPREFIX/dosdevices/d:"

@@ -163,6 +163,14 @@ make_test_prefix() {
 # Whether the test's prefix is a 32-bit one: no Program Files (x86), one registry view.
 prefix_is_32bit() { grep -qs '^#arch=win32' "$WINEPREFIX/system.reg"; }
 
+# The GOG edition's key as its installer, a 32-bit program, writes it: in the registry's 32-bit view,
+# which is Wow6432Node in a 64-bit prefix.
+gog_key() {
+    local view='Wow6432Node\'
+    ! prefix_is_32bit || view=''
+    echo 'HKLM\Software\'"$view"'GOG.com\Games\1174788223'
+}
+
 # drop_test_installs PREFIX: removes from a copy of the tests' prefix the folders that a test
 # install of the Windows-side tests made there (each carries that install's marker file) and that a
 # killed run left behind. Those tests take such leftovers back as their own; in a copy they would be

@@ -102,13 +102,12 @@ expect_failure_box() {
 # No game anywhere, and the GOG edition's key holding junk (a number for its folder): the box names
 # the folders looked in, the one for 32-bit programs too on a 64-bit system, and what to do.
 rm -rf "$drive_c/Program Files/Activision"
-key='HKLM\Software\Wow6432Node\GOG.com\Games\1174788223'
 looked_in=('C:\Program Files\Activision\Star Trek Armada II\bzn'
     'C:\Program Files (x86)\Activision\Star Trek Armada II\bzn')
 if prefix_is_32bit; then
-    key='HKLM\Software\GOG.com\Games\1174788223' looked_in=("${looked_in[0]}")
+    looked_in=("${looked_in[0]}")
 fi
-wine reg add "$key" /v path /t REG_DWORD /d 7 /f >/dev/null 2>>"$work/wine.err"
+wine reg add "$(gog_key)" /v path /t REG_DWORD /d 7 /f >/dev/null 2>>"$work/wine.err"
 expect_failure_box "no game" 76 "Path not found" "${looked_in[@]}" "Put zelvane.exe into the game's folder, beside armada2.exe."
 
 # Nothing at all in it: the system finds no entry for *.bzn.
